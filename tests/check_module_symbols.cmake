@@ -17,3 +17,17 @@ if(NOT found STREQUAL expected)
   message(FATAL_ERROR "exports are\n  ${found}\nexpected\n  ${expected}")
 endif()
 message(STATUS "exports: ${found}")
+
+# The shaders run per hit on renderer threads: nothing in the module may reach
+# the heap.
+execute_process(COMMAND nm -D --undefined-only ${MODULE} OUTPUT_VARIABLE imports RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${MODULE}")
+endif()
+foreach(allocator malloc calloc realloc free aligned_alloc posix_memalign memalign valloc
+        _Znwm _Znam _ZdlPv _ZdaPv _ZnwmRKSt9nothrow_t _ZnamRKSt9nothrow_t)
+  if(imports MATCHES "[ \n]${allocator}(@|\n)")
+    message(FATAL_ERROR "the module imports ${allocator}")
+  endif()
+endforeach()
+message(STATUS "no allocator imported")

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# The whole test suite, three ways: Release with the x86-64 stubs, the same
+# under AddressSanitizer and UndefinedBehaviorSanitizer, and Release with the
+# portable C++ stubs. Warnings are errors. The benchmarks are built, not run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs="${JOBS:-2}"
+
+run() {
+  local dir="$1"
+  shift
+  echo "== ${dir}: $*"
+  cmake -S . -B "${dir}" -DVITREL_WERROR=ON "$@" >/dev/null
+  cmake --build "${dir}" -j"${jobs}"
+  ctest --test-dir "${dir}" --output-on-failure
+}
+
+run build-release -DCMAKE_BUILD_TYPE=Release -DVITREL_BENCH=ON
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  run build-asan -DCMAKE_BUILD_TYPE=Debug -DVITREL_SANITIZE=ON
+run build-portable -DCMAKE_BUILD_TYPE=Release -DVITREL_PORTABLE_STUBS=ON
