@@ -21,9 +21,10 @@ Module load_module(const char *path) {
   auto set_handle = reinterpret_cast<int (*)(void *)>(dlsym(handle, "miSetModuleHandle"));
   set_handle(dlopen(nullptr, RTLD_NOW));
   Module m;
-  m.shade = reinterpret_cast<int (*)(Colour *, HostState *, GlassParams *)>(dlsym(handle, "vitrel"));
-  m.shade_photon =
-      reinterpret_cast<int (*)(Colour *, HostState *, GlassParams *)>(dlsym(handle, "vitrel_photon"));
+  m.shade =
+      reinterpret_cast<int (*)(Colour *, HostState *, GlassParams *)>(dlsym(handle, "vitrel"));
+  m.shade_photon = reinterpret_cast<int (*)(Colour *, HostState *, GlassParams *)>(
+      dlsym(handle, "vitrel_photon"));
   return m;
 }
 

@@ -10,15 +10,15 @@
 namespace bench {
 
 struct CannedAnswers {
-  int trace_hits = 1;          // traces report a hit
-  double hit_distance = 1.0;   // child's hit distance after a trace
+  int trace_hits = 1;        // traces report a hit
+  double hit_distance = 1.0; // child's hit distance after a trace
   Colour trace_colour{0.8f, 0.8f, 0.8f, 1.0f};
-  int refraction_ok = 1;       // mi_refraction_dir finds a direction
+  int refraction_ok = 1; // mi_refraction_dir finds a direction
   float fresnel = 0.04f;
   float phong = 0.5f;
-  int light_samples = 1;       // samples per light
+  int light_samples = 1; // samples per light
   Colour light_colour{1.0f, 1.0f, 1.0f, 1.0f};
-  int samples_granted = -1;    // -1: as many as the budget asks
+  int samples_granted = -1; // -1: as many as the budget asks
   int scatter_type = VITREL_SCATTER_SPECULAR_TRANSMIT;
   int query_answer = 0;
 };

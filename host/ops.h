@@ -46,8 +46,8 @@
   X(102, int, mi_sample_light,                                                                     \
     (Colour * out, Vector * dir, float *dot_nl, HostState *state, Tag light, int *count),          \
     (out, dir, dot_nl, state, light, count))                                                       \
-  X(109, int, mi_inclusive_lightlist, (int *n, Tag **list, HostState *state), (n, list, state))   \
-  X(110, int, mi_exclusive_lightlist, (int *n, Tag **list, HostState *state), (n, list, state))   \
+  X(109, int, mi_inclusive_lightlist, (int *n, Tag **list, HostState *state), (n, list, state))    \
+  X(110, int, mi_exclusive_lightlist, (int *n, Tag **list, HostState *state), (n, list, state))    \
   X(111, void *, mi_phen_eval, (HostState * state, void *field), (state, field))                   \
   X(184, float, mi_fresnel_reflection, (HostState * state, float ior_in, float ior_out),           \
     (state, ior_in, ior_out))                                                                      \

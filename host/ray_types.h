@@ -23,9 +23,9 @@ constexpr bool in_set(RayTypeSet set, int32_t ray_type) {
 }
 
 // Photons, which the photon body shades whichever export the host called.
-constexpr RayTypeSet kPhotonRays = ray_type_set({8, 9, 10, 11, 12, 13, 14, 15, VITREL_RAY_PHOTON_18,
-                                                 VITREL_RAY_PHOTON_TRANSPARENT, VITREL_RAY_PHOTON_23,
-                                                 VITREL_RAY_PHOTON_24, VITREL_RAY_PHOTON_27});
+constexpr RayTypeSet kPhotonRays =
+    ray_type_set({8, 9, 10, 11, 12, 13, 14, 15, VITREL_RAY_PHOTON_18, VITREL_RAY_PHOTON_TRANSPARENT,
+                  VITREL_RAY_PHOTON_23, VITREL_RAY_PHOTON_24, VITREL_RAY_PHOTON_27});
 
 // Rays the material body declines at once.
 constexpr RayTypeSet kUnshadedRays =

@@ -46,8 +46,7 @@ void vitrel_photon_exit(HostState *, GlassParams *) {}
 
 int vitrel(Colour *result, HostState *state, GlassParams *params) {
   if (!usable(result, state, params)) return 0;
-  if (vt::in_set(vt::kPhotonRays, state->ray_type))
-    return vt::shade_photon(result, state, params);
+  if (vt::in_set(vt::kPhotonRays, state->ray_type)) return vt::shade_photon(result, state, params);
   return shade_material_ray(result, state, params);
 }
 

@@ -39,8 +39,8 @@ TEST(Absorb, ChannelsAreIndependent) {
 TEST(Absorb, ExactlyOneNeverAbsorbs) {
   for (float density : {0.0f, 1.0f, 1e30f, kInf, kNaN, -3.0f})
     for (double distance : {0.0, 1.0, 1e6, 1e300}) {
-      const Colour c = absorbed({0.7f, 0.7f, 0.7f, 1.0f}, {1.0f, 1.0f, 1.0f, 1.0f}, density,
-                                distance);
+      const Colour c =
+          absorbed({0.7f, 0.7f, 0.7f, 1.0f}, {1.0f, 1.0f, 1.0f, 1.0f}, density, distance);
       EXPECT_EQ(c.r, 0.7f) << density << " " << distance;
     }
   // Just below 1 does absorb: the test is on the exact value.

@@ -66,11 +66,13 @@ Module load_module() {
   m.version = must_find<int (*)(void)>(handle, "vitrel_version");
   m.photon_version = must_find<int (*)(void)>(handle, "vitrel_photon_version");
   m.init = must_find<int (*)(HostState *, GlassParams *, int *)>(handle, "vitrel_init");
-  m.photon_init = must_find<int (*)(HostState *, GlassParams *, int *)>(handle, "vitrel_photon_init");
+  m.photon_init =
+      must_find<int (*)(HostState *, GlassParams *, int *)>(handle, "vitrel_photon_init");
   m.exit = must_find<void (*)(HostState *, GlassParams *)>(handle, "vitrel_exit");
   m.photon_exit = must_find<void (*)(HostState *, GlassParams *)>(handle, "vitrel_photon_exit");
   m.shade = must_find<int (*)(Colour *, HostState *, GlassParams *)>(handle, "vitrel");
-  m.shade_photon = must_find<int (*)(Colour *, HostState *, GlassParams *)>(handle, "vitrel_photon");
+  m.shade_photon =
+      must_find<int (*)(Colour *, HostState *, GlassParams *)>(handle, "vitrel_photon");
   m.set_module_handle = must_find<int (*)(void *)>(handle, "miSetModuleHandle");
   return m;
 }
@@ -100,8 +102,8 @@ int32_t ParamBlock::interface_offset() const {
 }
 
 void ParamBlock::connect(const void *field, int32_t flag) {
-  unsigned char *at = const_cast<unsigned char *>(static_cast<const unsigned char *>(field)) +
-                      interface_offset();
+  unsigned char *at =
+      const_cast<unsigned char *>(static_cast<const unsigned char *>(field)) + interface_offset();
   std::memcpy(at, &flag, sizeof flag);
 }
 
