@@ -1,6 +1,5 @@
 // The host operation stubs, linked into this program from the module's own
 // objects and bound to renderer modules built for the test.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cinttypes>
@@ -9,12 +8,14 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "../host/binding.h"
 #include "../shader/exports.h"
+#include "host/platform.h"
 
 namespace {
 
@@ -26,12 +27,15 @@ struct HostModule {
   void (*last_query)(int *, HostState **, Tag *, void **, int *, double *, const char **);
 
   explicit HostModule(const char *path) {
-    handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) throw std::runtime_error(dlerror());
-    calls = reinterpret_cast<int (*)(int)>(dlsym(handle, "binding_host_calls"));
-    set_float = reinterpret_cast<void (*)(float)>(dlsym(handle, "binding_host_set_float"));
-    reset = reinterpret_cast<void (*)()>(dlsym(handle, "binding_host_reset"));
-    last_query = reinterpret_cast<decltype(last_query)>(dlsym(handle, "binding_host_last_query"));
+    std::string error;
+    handle = testhost::open_module(path, &error);
+    if (handle == nullptr) throw std::runtime_error(error);
+    calls = reinterpret_cast<int (*)(int)>(testhost::find_symbol(handle, "binding_host_calls"));
+    set_float =
+        reinterpret_cast<void (*)(float)>(testhost::find_symbol(handle, "binding_host_set_float"));
+    reset = reinterpret_cast<void (*)()>(testhost::find_symbol(handle, "binding_host_reset"));
+    last_query = reinterpret_cast<decltype(last_query)>(
+        testhost::find_symbol(handle, "binding_host_last_query"));
   }
 };
 
@@ -193,7 +197,7 @@ TEST_F(Binding, BoundOperationsAreNotLookedUpAgain) {
   // goes where the slot says.
   void *bound = vitrel_dl_table[184];
   ASSERT_NE(bound, nullptr);
-  vitrel_dl_table[184] = dlsym(partial_host().handle, "mi_fresnel_reflection");
+  vitrel_dl_table[184] = testhost::find_symbol(partial_host().handle, "mi_fresnel_reflection");
   testing::internal::CaptureStderr();
   for (int i = 0; i < 3; ++i) EXPECT_EQ(mi_fresnel_reflection(nullptr, 1.0f, 1.5f), 0.25f);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");

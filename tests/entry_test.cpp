@@ -1,10 +1,10 @@
 // The module as a renderer loads it: its exports, their fixed answers, the
 // ray types declined before any work, and the stubs kept out of sight.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
 
+#include "host/platform.h"
 #include "host/scripted_host.h"
 
 namespace {
@@ -75,12 +75,12 @@ TEST_F(Entry, HostOperationStubsAreNotExported) {
   // The stubs bear the operations' own names; were they visible they could
   // interpose on the renderer's symbols or be found by the module's lookup.
 #define EXPECT_HIDDEN(slot, ret, name, params, args)                                               \
-  EXPECT_EQ(dlsym(module().handle, #name), nullptr) << #name;                                      \
-  EXPECT_NE(dlsym(RTLD_DEFAULT, #name), nullptr) << #name;
+  EXPECT_EQ(testhost::find_symbol(module().handle, #name), nullptr) << #name;                                      \
+  EXPECT_NE(testhost::find_in_process(#name), nullptr) << #name;
   VITREL_HOST_OPERATIONS(EXPECT_HIDDEN)
 #undef EXPECT_HIDDEN
   for (const char *internal : {"vitrel_dl_table", "vitrel_bind", "dl_handle"})
-    EXPECT_EQ(dlsym(module().handle, internal), nullptr) << internal;
+    EXPECT_EQ(testhost::find_symbol(module().handle, internal), nullptr) << internal;
 }
 
 } // namespace

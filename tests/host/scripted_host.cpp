@@ -1,6 +1,6 @@
 #include "scripted_host.h"
 
-#include <dlfcn.h>
+#include "platform.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -47,7 +47,7 @@ R no_answer() {
 
 template <typename T>
 T must_find(void *handle, const char *name) {
-  void *symbol = dlsym(handle, name);
+  void *symbol = find_symbol(handle, name);
   if (symbol == nullptr) {
     std::fprintf(stderr, "vitrel.so does not export %s\n", name);
     std::abort();
@@ -56,9 +56,10 @@ T must_find(void *handle, const char *name) {
 }
 
 Module load_module() {
-  void *handle = dlopen(VITREL_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
+  std::string error;
+  void *handle = open_module(VITREL_MODULE_PATH, &error);
   if (handle == nullptr) {
-    std::fprintf(stderr, "cannot load %s: %s\n", VITREL_MODULE_PATH, dlerror());
+    std::fprintf(stderr, "cannot load %s: %s\n", VITREL_MODULE_PATH, error.c_str());
     std::abort();
   }
   Module m;
@@ -82,13 +83,13 @@ Module load_module() {
 Module &module() {
   static Module instance = [] {
     Module m = load_module();
-    m.set_module_handle(dlopen(nullptr, RTLD_NOW));
+    m.set_module_handle(own_handle());
     return m;
   }();
   return instance;
 }
 
-void rebind_to_self() { module().set_module_handle(dlopen(nullptr, RTLD_NOW)); }
+void rebind_to_self() { module().set_module_handle(own_handle()); }
 
 ParamBlock::ParamBlock() {
   std::memset(this, 0, sizeof *this);
@@ -123,7 +124,7 @@ StateBlock::StateBlock() {
 
 // The host operations, exported by the test program for the module to find.
 #define TESTHOST_EXPORT(slot, ret, name, params, args)                                             \
-  extern "C" __attribute__((visibility("default"))) ret name params {                              \
+  extern "C" TESTHOST_API ret name params {                              \
     testhost::ScriptedHost &h = testhost::host();                                                  \
     h.record(#name);                                                                               \
     if (h.name) return h.name args;                                                                \
