@@ -1,0 +1,179 @@
+// A photon hitting the glass through the real module boundary. Every
+// parameter is connected, so each read shows up as an event "param:<field>"
+// among the host operations, in the order the module made them.
+#ifndef VITREL_TESTS_PHOTON_FIXTURE_H
+#define VITREL_TESTS_PHOTON_FIXTURE_H
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/scripted_host.h"
+
+namespace phototest {
+
+using testhost::host;
+
+// The base directions the scripted renderer hands out.
+constexpr Vector kMirror{0.0f, 0.0f, 1.0f};
+constexpr Vector kRefracted{0.0f, 0.6f, -0.8f};
+constexpr Vector kDiffuseUp{0.6f, 0.0f, 0.8f};
+constexpr Vector kDiffuseDown{0.6f, 0.0f, -0.8f};
+
+class Photon : public ::testing::Test {
+protected:
+  // Also starts each case of a table afresh.
+  void SetUp() override {
+    host().reset();
+    testhost::rebind_to_self();
+    block = testhost::ParamBlock();
+    energy = {2.0f, 4.0f, 8.0f, 0.75f};
+    fresnel = 0.2f;
+    scatter_type = 13;
+    continuation_answer = 1;
+    sample_answers.clear();
+    rewrite_chosen = nullptr;
+    reads.clear();
+    sample_dimensions.clear();
+    for (int i = 0; i < 4; ++i) {
+      offered[i] = nullptr;
+      offers[i] = Colour{-1, -1, -1, -1};
+    }
+    emitted_energy = Colour{-1, -1, -1, -1};
+    emitted_direction = Vector{-1, -1, -1};
+#define CONNECT(type, name) block.connect(&block.params.name);
+    VITREL_GLASS_PARAMS(CONNECT)
+#undef CONNECT
+    sb.connect_interface(block);
+    GlassParams &p = block.params;
+    p.photon_specular_color = {1.0f, 1.0f, 1.0f, 1.0f};
+    p.photon_diffuse_color = {1.0f, 1.0f, 1.0f, 1.0f};
+    p.inside_color = p.outside_color = {1.0f, 1.0f, 1.0f, 1.0f};
+    sb.state.ray_type = 13;
+    sb.state.parent = &parent;
+    sb.state.inverted_normal = 0;
+    sb.state.hit_distance = 2.0;
+    parent.ray_type = 13;
+    script();
+  }
+
+  int shade() { return testhost::module().shade_photon(&energy, &sb.state, &block.params); }
+
+  // Host operations by name, with each mi_phen_eval named by its field.
+  std::vector<std::string> events() const {
+    std::vector<std::string> out;
+    size_t read = 0;
+    for (const std::string &c : host().calls)
+      out.push_back(c == "mi_phen_eval" ? "param:" + reads.at(read++) : c);
+    return out;
+  }
+  size_t count_reads(const std::string &field) const {
+    size_t n = 0;
+    for (const std::string &r : reads) n += r == field;
+    return n;
+  }
+  bool emitted() const {
+    for (const char *op : {"mi_photon_reflection_specular", "mi_photon_reflection_diffuse",
+                           "mi_photon_transmission_specular", "mi_photon_transmission_diffuse"})
+      if (host().count(op) != 0) return true;
+    return false;
+  }
+
+  testhost::ParamBlock block;
+  testhost::StateBlock sb;
+  HostState parent{};
+  Colour energy{2.0f, 4.0f, 8.0f, 0.75f};
+
+  // Answers.
+  float fresnel = 0.2f;
+  int scatter_type = 13;
+  int continuation_answer = 1;
+  std::deque<std::array<double, 2>> sample_answers; // empty: mi_sample writes nothing
+  std::function<void(Colour *chosen)> rewrite_chosen;
+
+  // What the module handed over.
+  std::vector<std::string> reads;
+  float fresnel_ior_in = 0, fresnel_ior_out = 0;
+  Colour *offered[4] = {};
+  Colour offers[4] = {};
+  std::vector<int> sample_dimensions;
+  float transmit_ior_in = 0, transmit_ior_out = 0;
+  Colour emitted_energy{};
+  Vector emitted_direction{};
+
+private:
+  void script() {
+    testhost::ScriptedHost &h = host();
+    h.mi_phen_eval = [this](HostState *, void *field) {
+      reads.push_back(field_name(field));
+      return field;
+    };
+    h.mi_fresnel_reflection = [this](HostState *, float in, float out) {
+      fresnel_ior_in = in;
+      fresnel_ior_out = out;
+      return fresnel;
+    };
+    h.mi_choose_simple_scatter_type = [this](HostState *, Colour *dr, Colour *sr, Colour *dt,
+                                             Colour *st) {
+      Colour *given[4] = {dr, sr, dt, st};
+      for (int i = 0; i < 4; ++i) {
+        offered[i] = given[i];
+        if (given[i] != nullptr) offers[i] = *given[i];
+      }
+      Colour *chosen = scatter_type == 10   ? sr
+                       : scatter_type == 12 ? dr
+                       : scatter_type == 13 ? st
+                       : scatter_type == 15 ? dt
+                                            : nullptr;
+      if (rewrite_chosen && chosen != nullptr) rewrite_chosen(chosen);
+      return scatter_type;
+    };
+    h.mi_sample = [this](double *values, int *count, HostState *, int dimension, int *n) {
+      EXPECT_EQ(count, nullptr);
+      EXPECT_EQ(n, nullptr);
+      sample_dimensions.push_back(dimension);
+      if (!sample_answers.empty()) {
+        for (int i = 0; i < dimension; ++i) values[i] = sample_answers.front()[i];
+        sample_answers.pop_front();
+      }
+      return 1;
+    };
+    h.mi_reflection_dir_specular = [](Vector *out, HostState *) { *out = kMirror; };
+    h.mi_reflection_dir_diffuse = [](Vector *out, HostState *) { *out = kDiffuseUp; };
+    h.mi_transmission_dir_diffuse = [](Vector *out, HostState *) { *out = kDiffuseDown; };
+    h.mi_transmission_dir_specular = [this](Vector *out, HostState *, float in, float out_ior) {
+      transmit_ior_in = in;
+      transmit_ior_out = out_ior;
+      *out = kRefracted;
+      return 1;
+    };
+    auto emit = [this](Colour *e, HostState *, Vector *dir) {
+      emitted_energy = *e;
+      emitted_direction = *dir;
+      return continuation_answer;
+    };
+    h.mi_photon_reflection_specular = emit;
+    h.mi_photon_reflection_diffuse = emit;
+    h.mi_photon_transmission_specular = emit;
+    h.mi_photon_transmission_diffuse = emit;
+  }
+  std::string field_name(const void *field) const {
+#define NAME_OF(type, name)                                                                        \
+  if (field == &block.params.name) return #name;
+    VITREL_GLASS_PARAMS(NAME_OF)
+#undef NAME_OF
+    return "?";
+  }
+};
+
+inline bool same(const Vector &a, const Vector &b) {
+  return a.x == b.x && a.y == b.y && a.z == b.z;
+}
+
+} // namespace phototest
+
+#endif
