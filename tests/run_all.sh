@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# The whole test suite, three ways: Release with the x86-64 stubs, the same
-# under AddressSanitizer and UndefinedBehaviorSanitizer, and Release with the
-# portable C++ stubs. Warnings are errors. The benchmarks are built, not run.
+# The whole test suite, four ways: Release with the x86-64 stubs, the same
+# under AddressSanitizer and UndefinedBehaviorSanitizer, Release with the
+# portable C++ stubs, and the Windows module (vitrel.dll, cross-built with
+# mingw-w64) with its test programs run under Wine. Warnings are errors. The
+# benchmarks are built, not run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs="${JOBS:-2}"
@@ -19,3 +21,5 @@ run build-release -DCMAKE_BUILD_TYPE=Release -DVITREL_BENCH=ON
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   run build-asan -DCMAKE_BUILD_TYPE=Debug -DVITREL_SANITIZE=ON
 run build-portable -DCMAKE_BUILD_TYPE=Release -DVITREL_PORTABLE_STUBS=ON
+WINEDEBUG=-all run build-win -DCMAKE_BUILD_TYPE=Release -DVITREL_RENDER=OFF \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake

@@ -1,0 +1,21 @@
+# Cross build for 64-bit Windows with Debian's mingw-w64 toolchain (POSIX
+# threading model); the test programs run under Wine.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+set(CMAKE_ASM_COMPILER x86_64-w64-mingw32-gcc-posix)
+set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
+set(VITREL_OBJDUMP x86_64-w64-mingw32-objdump)
+
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+find_program(VITREL_WINE NAMES wine64 wine PATHS /usr/lib/wine /usr/lib64/wine NO_CMAKE_FIND_ROOT_PATH)
+if(VITREL_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${VITREL_WINE})
+endif()

@@ -1,0 +1,16 @@
+#include <windows.h>
+
+#include "binding.h"
+
+namespace vt {
+
+// The loader's own answer, null handle included: GetProcAddress decides what
+// a null module means, and GetLastError says why a name was not found
+// (ERROR_PROC_NOT_FOUND, 127, for a name the module does not export).
+void *platform_lookup(void *handle, const char *name, int *error) {
+  FARPROC address = GetProcAddress(static_cast<HMODULE>(handle), name);
+  if (address == nullptr) *error = static_cast<int>(GetLastError());
+  return reinterpret_cast<void *>(address);
+}
+
+} // namespace vt
