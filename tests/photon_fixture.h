@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
-#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -35,7 +35,7 @@ protected:
     fresnel = 0.2f;
     scatter_type = 13;
     continuation_answer = 1;
-    sample_answers.clear();
+    host_writes = true;
     rewrite_chosen = nullptr;
     reads.clear();
     sample_dimensions.clear();
@@ -92,7 +92,9 @@ protected:
   float fresnel = 0.2f;
   int scatter_type = 13;
   int continuation_answer = 1;
-  std::deque<std::array<double, 2>> sample_answers; // empty: mi_sample writes nothing
+  double sample_1d = 0.375; // spectral weights (2, 2, 0)
+  std::array<double, 2> sample_2d{0.25, 0.75};
+  bool host_writes = true; // false: mi_sample and the direction operations write nothing
   std::function<void(Colour *chosen)> rewrite_chosen;
 
   // What the module handed over.
@@ -136,19 +138,23 @@ private:
       EXPECT_EQ(count, nullptr);
       EXPECT_EQ(n, nullptr);
       sample_dimensions.push_back(dimension);
-      if (!sample_answers.empty()) {
-        for (int i = 0; i < dimension; ++i) values[i] = sample_answers.front()[i];
-        sample_answers.pop_front();
-      }
+      if (!host_writes) return 1;
+      if (dimension == 1) values[0] = sample_1d;
+      if (dimension == 2) std::copy(sample_2d.begin(), sample_2d.end(), values);
       return 1;
     };
-    h.mi_reflection_dir_specular = [](Vector *out, HostState *) { *out = kMirror; };
-    h.mi_reflection_dir_diffuse = [](Vector *out, HostState *) { *out = kDiffuseUp; };
-    h.mi_transmission_dir_diffuse = [](Vector *out, HostState *) { *out = kDiffuseDown; };
+    auto direction = [this](Vector v) {
+      return [this, v](Vector *out, HostState *) {
+        if (host_writes) *out = v;
+      };
+    };
+    h.mi_reflection_dir_specular = direction(kMirror);
+    h.mi_reflection_dir_diffuse = direction(kDiffuseUp);
+    h.mi_transmission_dir_diffuse = direction(kDiffuseDown);
     h.mi_transmission_dir_specular = [this](Vector *out, HostState *, float in, float out_ior) {
       transmit_ior_in = in;
       transmit_ior_out = out_ior;
-      *out = kRefracted;
+      if (host_writes) *out = kRefracted;
       return 1;
     };
     auto emit = [this](Colour *e, HostState *, Vector *dir) {
