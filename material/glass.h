@@ -1,0 +1,120 @@
+// The working records of one material-shader call and the stages that fill
+// them, in the order the call runs them (material/glass.cpp).
+//
+// Every record lives in the call's own locals. The renderer shades the hit of
+// each trace before the trace returns, possibly with this shader again on the
+// same thread, and runs many calls at once on other threads, so nothing here
+// may be kept anywhere else.
+#ifndef VITREL_MATERIAL_GLASS_H
+#define VITREL_MATERIAL_GLASS_H
+
+#include <cstdint>
+
+#include "../shader/params.h"
+
+namespace vt {
+
+// The colour channels the shader works on; the alpha is the coating's alone.
+constexpr float Colour::*kRgb[] = {&Colour::r, &Colour::g, &Colour::b};
+
+// The lights whose highlights and diffuse light the glass receives.
+struct LightList {
+  Tag *start;
+  int count;
+};
+
+// How the surface splits the light arriving along the ray.
+struct Surface {
+  int entering;           // the ray comes from outside into the glass
+  float ior;              // the glass index as read; dispersion spreads around it
+  int32_t outside_medium; // nonzero: the outside medium absorbs
+  float outside_index;
+  float ior_in, ior_out; // incident and transmitted side
+  bool total_reflection;
+  Vector refraction_dir;
+  float reflectance, transmittance;
+};
+
+// The opaque coating, carried from the stage that lights it to the final blend.
+struct Layer {
+  float coverage;     // 0 when there is no coating
+  bool lit;           // lit by the lights and the irradiance
+  const Colour *base; // where the renderer keeps the coating's colour (lit only)
+  Colour colour;      // the coating as seen
+};
+
+// How the secondary rays are traced.
+struct PathInputs {
+  float blur_amount, dispersion_amount; // 0 after the gate: plain traces
+  int32_t falloff;
+  int32_t single_path_mode;
+  int32_t samples;
+  int64_t total_depth;
+};
+
+// The renderer's answer to the single-path query.
+struct SinglePath {
+  bool single_path; // the renderer picks at most one ray
+  bool no_sampling; // and it is traced plainly
+};
+
+// The ray falloff handed to the renderer, then the one it handed back.
+struct FalloffPair {
+  double start, stop;
+};
+
+struct PathChoice {
+  bool reflect, refract;
+  float weight; // compensation when the renderer picked one ray
+};
+
+// What a traced ray, or the average of its samples, brought back.
+struct Traced {
+  Colour colour;
+  double distance; // 0: not known, so not absorbed
+};
+
+enum class Ray { reflection, refraction };
+
+// The stages, in the order the call runs them.
+
+void override_normal(HostState *state, const GlassParams *params);
+LightList settle_light_list(HostState *state, const GlassParams *params);
+Surface settle_indices(HostState *state, const GlassParams *params);
+void split_by_fresnel(HostState *state, Surface *surface);
+void boost_reflection(HostState *state, const GlassParams *params, Surface *surface);
+
+// The coating and the highlights. True when the coating is fully opaque: the
+// result and its alpha are then final.
+bool shade_layer_and_lights(Colour *result, HostState *state, const GlassParams *params,
+                            const LightList &lights, float reflectance, Layer *layer);
+void add_direct_lighting(Colour *result, HostState *state, const GlassParams *params,
+                         const LightList &lights, float reflectance, Layer *layer);
+
+PathInputs read_path_inputs(HostState *state, const GlassParams *params);
+FalloffPair install_falloff(HostState *state, const GlassParams *params, int32_t falloff);
+SinglePath ask_single_path(HostState *state, int32_t single_path_mode);
+void gate_sampling(HostState *state, const GlassParams *params, bool no_sampling, PathInputs *path);
+PathChoice choose_paths(HostState *state, const GlassParams *params, const Surface &surface,
+                        int64_t total_depth, bool single_path);
+
+// Traces one ray along `dir`; a ray that hits nothing sees the environment.
+// Adds the length of a ray that hit to `distance_sum`.
+void trace_ray(Ray kind, HostState *state, Vector *dir, Colour *colour, double *distance_sum);
+Traced trace_plain(Ray kind, HostState *state, Vector dir);
+Traced trace_plain_reflection(HostState *state);
+Traced trace_blurred_reflection(HostState *state, const PathInputs &path);
+Traced trace_sampled_refraction(HostState *state, const GlassParams *params, const Surface &surface,
+                                const PathInputs &path);
+
+void add_reflected(Colour *result, HostState *state, const GlassParams *params,
+                   const Surface &surface, float weight, Traced traced);
+void add_refracted(Colour *result, HostState *state, const GlassParams *params,
+                   const Surface &surface, float weight, Traced traced);
+
+void restore_falloff(HostState *state, int32_t falloff, FalloffPair *pair);
+void blend_layer(Colour *result, HostState *state, const GlassParams *params, const Layer &layer);
+
+} // namespace vt
+
+#endif
