@@ -46,7 +46,7 @@ TEST_F(Paths, RowsAreTriedFromTheTop) {
        }) {
     host().calls.clear();
     reads.clear();
-    refraction_ok = [&](float, float) { return c.refraction; };
+    refraction_ok = [ok = c.refraction](float, float) { return ok; };
     fresnel = c.fresnel;
     p.split_depth = c.at_split_depth ? 0 : 1;
     shade();

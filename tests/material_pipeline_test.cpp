@@ -69,16 +69,16 @@ TEST_F(Pipeline, ReplacementNormalIsNormalisedAndFacesTheRay) {
     Vector replacement, direction, normal;
     float dot_nd;
   };
+  Vector seen{};
+  host().mi_fresnel_reflection = [&](HostState *s, float, float) {
+    seen = s->normal; // the renderer works with the new normal
+    return 0.04f;
+  };
   for (const Case &c : {Case{{0, 0, 2}, {0, 0, 1}, {0, 0, -1}, -1.0f},
                         Case{{0, 0, 2}, {0, 0, -1}, {0, 0, 1}, -1.0f},
                         Case{{3, 0, -4}, {0, 0, -1}, {-0.6f, 0, 0.8f}, -0.8f}}) {
     p.replacement_normal = c.replacement;
     sb.state.direction = c.direction;
-    Vector seen{};
-    host().mi_fresnel_reflection = [&](HostState *s, float, float) {
-      seen = s->normal; // the renderer works with the new normal
-      return 0.04f;
-    };
     shade();
     EXPECT_FLOAT_EQ(sb.state.normal.x, c.normal.x);
     EXPECT_FLOAT_EQ(sb.state.normal.z, c.normal.z);
