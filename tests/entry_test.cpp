@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "host/platform.h"
 #include "host/scripted_host.h"
@@ -81,6 +84,51 @@ TEST_F(Entry, HostOperationStubsAreNotExported) {
 #undef EXPECT_HIDDEN
   for (const char *internal : {"vitrel_dl_table", "vitrel_bind", "dl_handle"})
     EXPECT_EQ(testhost::find_symbol(module().handle, internal), nullptr) << internal;
+}
+
+std::vector<std::string> lines_of(const std::string &text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+TEST_F(Entry, NullModuleHandleGivesDefinedResults) {
+  module().set_module_handle(nullptr);
+  Colour result{0.3f, 0.3f, 0.3f, 0.3f};
+  testing::internal::CaptureStderr();
+  const int answer = module().shade(&result, &sb.state, &block.params);
+  const std::vector<std::string> lines = lines_of(testing::internal::GetCapturedStderr());
+  testhost::rebind_to_self();
+
+  EXPECT_EQ(answer, 1);
+  ASSERT_FALSE(lines.empty());
+  size_t missing_handle = 0, failed = 0;
+  for (const std::string &line : lines) {
+    if (line == "DYNLOAD: dl_handle null") {
+      ++missing_handle;
+    } else {
+      ++failed;
+      EXPECT_EQ(line.rfind("dlsym failed on \"mi_", 0), 0u) << line;
+      EXPECT_NE(line.find("\" (handle: 00000000 error: 127)"), std::string::npos) << line;
+    }
+  }
+#if defined(_WIN32)
+  // GetProcAddress reads a null module as the running program, which exports
+  // the operations: every one binds, after the missing handle is reported.
+  EXPECT_EQ(failed, 0u);
+  EXPECT_EQ(missing_handle, host().calls.size());
+  EXPECT_FALSE(host().calls.empty());
+#else
+  // A null handle names no module: every operation is missing, and the glass
+  // is black rather than garbage.
+  EXPECT_EQ(failed, missing_handle);
+  EXPECT_TRUE(host().calls.empty());
+  EXPECT_EQ(result.r, 0.0f);
+  EXPECT_EQ(result.g, 0.0f);
+  EXPECT_EQ(result.b, 0.0f);
+  EXPECT_EQ(result.a, 0.0f);
+#endif
 }
 
 } // namespace
