@@ -1,0 +1,153 @@
+#include "cli.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "../core/error.h"
+#include "../image/image_io.h"
+#include "../render/render.h"
+#include "../scene/load_scene.h"
+#include "../shading/state.h"
+
+namespace vr {
+
+namespace {
+
+struct Request {
+  std::string scene, output = "vitrel.png", size, crop, module;
+  int spp = 0, threads = 0;
+  bool single_path = false, quiet = false, stats = false;
+};
+
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+void parse_size(const std::string &text, Camera *camera) {
+  int w = 0, h = 0;
+  char x = 0, extra = 0;
+  if (std::sscanf(text.c_str(), "%d%c%d%c", &w, &x, &h, &extra) != 3 || (x != 'x' && x != 'X') ||
+      w < 1 || h < 1 || w > 16384 || h > 16384)
+    throw UsageError("--size " + text + ": expected WIDTHxHEIGHT, each from 1 to 16384");
+  camera->width = w, camera->height = h;
+}
+
+Region parse_crop(const std::string &text, const Camera &camera) {
+  Region r{0, 0, camera.width, camera.height};
+  if (text.empty()) return r;
+  char extra = 0;
+  if (std::sscanf(text.c_str(), "%d,%d,%d,%d%c", &r.x0, &r.y0, &r.x1, &r.y1, &extra) != 4)
+    throw UsageError("--crop " + text + ": expected X0,Y0,X1,Y1");
+  if (r.x0 < 0 || r.y0 < 0 || r.x1 > camera.width || r.y1 > camera.height || r.x0 >= r.x1 ||
+      r.y0 >= r.y1)
+    throw UsageError(
+        "--crop " + text + ": expected 0 <= X0 < X1 <= " + std::to_string(camera.width) +
+        " and 0 <= Y0 < Y1 <= " + std::to_string(camera.height) + " (X1 and Y1 are excluded)");
+  return r;
+}
+
+void check_output(const std::string &path) {
+  if (format_of(path) == ImageFormat::Unknown)
+    throw UsageError("-o " + path + ": the name must end in .png or .exr");
+  size_t slash = path.find_last_of('/');
+  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  struct stat st {};
+  if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    throw UsageError("-o " + path + ": the folder " + folder + " does not exist");
+}
+
+std::vector<GlassParams *> glass_instances(Scene &scene) {
+  std::vector<GlassParams *> out;
+  for (Object &o : scene.objects)
+    if (o.material.kind == MaterialKind::Glass)
+      out.push_back(reinterpret_cast<GlassParams *>(o.material.glass.block.data()));
+  return out;
+}
+
+int render(const Request &req) {
+  check_output(req.output);
+  Scene scene = req.scene.empty() ? load_default_scene() : load_scene_file(req.scene);
+  if (!req.size.empty()) parse_size(req.size, &scene.camera);
+  if (req.spp > 0) scene.options.samples = req.spp;
+  RenderSettings settings;
+  settings.region = parse_crop(req.crop, scene.camera);
+  settings.threads = req.threads;
+  settings.progress = !req.quiet && isatty(STDERR_FILENO);
+
+  ShaderModule module = load_module(req.module.empty() ? default_module_path() : req.module);
+  Accel accel;
+  build_accel(scene, &accel);
+  RenderContext rc;
+  make_render_context(scene, accel, module, req.single_path, &rc);
+
+  ThreadContext setup;
+  init_thread_context(rc, &setup);
+  HostState *state = &setup.arena[0].host;
+  state->camera = &rc.camera;
+  state->options = &rc.options;
+  std::vector<GlassParams *> instances = glass_instances(scene);
+  ShaderSession session = start_shaders(module, state, instances);
+  RenderStats stats;
+  Framebuffer fb = render_image(rc, settings, &stats);
+  end_shaders(module, session, state, instances);
+
+  write_image(req.output, fb);
+  if (req.stats)
+    std::fprintf(stderr, "%.2f s, %d threads, %llu rays, %.0f rays/s/core\n", stats.seconds,
+                 stats.threads, static_cast<unsigned long long>(stats.rays),
+                 stats.rays / stats.seconds / stats.threads);
+  return kExitOk;
+}
+
+} // namespace
+
+int run_cli(int argc, char **argv) {
+  Request req;
+  CLI::App app{"vitrel-render: renders a scene with the vitrel glass shaders.\n"
+               "Without SCENE it renders the built-in default scene."};
+  app.add_option("scene", req.scene, "Scene file (JSON)");
+  app.add_option("-o,--output", req.output,
+                 "Picture to write: .png (8-bit sRGB with alpha) or "
+                 ".exr (linear float RGBA)")
+      ->capture_default_str();
+  app.add_option("--spp", req.spp, "Samples per pixel (overrides the scene)")
+      ->check(CLI::Range(1, 65536));
+  app.add_option("--threads", req.threads, "Threads (default: all cores)")
+      ->check(CLI::Range(1, 1024));
+  app.add_option("--size", req.size, "Image size WIDTHxHEIGHT (overrides the scene)");
+  app.add_option("--crop", req.crop,
+                 "Render only the pixels X0 <= x < X1, Y0 <= y < Y1 of the full frame");
+  app.add_flag("--single-path", req.single_path, "Report single-path rendering to the shaders");
+  app.add_option("--module", req.module, "Shader module (default: vitrel.so beside this program)");
+  app.add_flag("-q,--quiet", req.quiet, "No progress bar");
+  app.add_flag("--stats", req.stats, "Print render time and ray counts on standard error");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError &e) {
+    int code = app.exit(e);
+    return code == 0 ? kExitOk : kExitUsage;
+  }
+  try {
+    return render(req);
+  } catch (const UsageError &e) {
+    std::fprintf(stderr, "vitrel-render: %s\n", e.what());
+    return kExitUsage;
+  } catch (const InputError &e) {
+    std::fprintf(stderr, "vitrel-render: %s\n", e.what());
+    return kExitBadInput;
+  } catch (const ModuleError &e) {
+    std::fprintf(stderr, "vitrel-render: %s\n", e.what());
+    return kExitModule;
+  } catch (const OutputError &e) {
+    std::fprintf(stderr, "vitrel-render: %s\n", e.what());
+    return kExitOutput;
+  } catch (const std::exception &e) {
+    std::fprintf(stderr, "vitrel-render: %s\n", e.what());
+    return kExitBadInput;
+  }
+}
+
+} // namespace vr

@@ -1,0 +1,100 @@
+#include "shapes.h"
+
+#include <stdexcept>
+#include <tiny_obj_loader.h>
+
+namespace vr {
+
+namespace {
+
+void add_vertex(Mesh &m, const Transform &t, V3 p) {
+  V3 w = apply_point(t, p);
+  m.positions.insert(m.positions.end(),
+                     {static_cast<float>(w.x), static_cast<float>(w.y), static_cast<float>(w.z)});
+}
+
+// Two triangles over the corners a, b, c, d (counter-clockwise seen from
+// outside), with uvs running over the face.
+void add_face(Mesh &m, const Transform &t, V3 a, V3 b, V3 c, V3 d) {
+  uint32_t base = static_cast<uint32_t>(m.positions.size() / 3);
+  for (V3 p : {a, b, c, d}) add_vertex(m, t, p);
+  m.indices.insert(m.indices.end(), {base, base + 1, base + 2, base, base + 2, base + 3});
+  m.corner_uvs.insert(m.corner_uvs.end(), {0, 0, 1, 0, 1, 1, 0, 0, 1, 1, 0, 1});
+}
+
+} // namespace
+
+Mesh box_mesh(V3 size, const Transform &to_world) {
+  Mesh m;
+  V3 h = size * 0.5;
+  // Each face as (centre axis, sign): corners built from the two other axes.
+  for (int axis = 0; axis < 3; ++axis)
+    for (double sign : {-1.0, 1.0}) {
+      int u = (axis + 1) % 3, v = (axis + 2) % 3;
+      auto corner = [&](double su, double sv) {
+        double c[3];
+        c[axis] = sign * component(h, axis);
+        c[u] = su * component(h, u);
+        c[v] = sv * component(h, v);
+        return V3{c[0], c[1], c[2]};
+      };
+      // (u, v, axis) is right-handed, so this order faces +axis; flip for -axis.
+      if (sign > 0)
+        add_face(m, to_world, corner(-1, -1), corner(1, -1), corner(1, 1), corner(-1, 1));
+      else
+        add_face(m, to_world, corner(-1, -1), corner(-1, 1), corner(1, 1), corner(1, -1));
+    }
+  return m;
+}
+
+Mesh quad_mesh(double size_x, double size_z, const Transform &to_world) {
+  Mesh m;
+  double x = size_x / 2, z = size_z / 2;
+  // Counter-clockwise seen from +y: the uv runs along +x and -z.
+  add_face(m, to_world, {-x, 0, z}, {x, 0, z}, {x, 0, -z}, {-x, 0, -z});
+  return m;
+}
+
+Mesh load_obj(const std::string &path, const Transform &to_world) {
+  tinyobj::ObjReaderConfig config;
+  config.triangulate = true;
+  config.vertex_color = false;
+  tinyobj::ObjReader reader;
+  if (!reader.ParseFromFile(path, config)) {
+    std::string why = reader.Error();
+    while (!why.empty() && (why.back() == '\n' || why.back() == '\r')) why.pop_back();
+    throw std::runtime_error(why.empty() ? "cannot read the file" : why);
+  }
+  const tinyobj::attrib_t &attrib = reader.GetAttrib();
+  Mesh m;
+  for (size_t i = 0; i + 2 < attrib.vertices.size(); i += 3)
+    add_vertex(m, to_world, {attrib.vertices[i], attrib.vertices[i + 1], attrib.vertices[i + 2]});
+
+  Transform inverse;
+  invert(to_world, &inverse);
+  bool normals = !attrib.normals.empty(), uvs = !attrib.texcoords.empty();
+  for (const tinyobj::shape_t &shape : reader.GetShapes())
+    for (const tinyobj::index_t &idx : shape.mesh.indices) {
+      if (idx.vertex_index < 0) throw std::runtime_error("a face refers to a missing vertex");
+      m.indices.push_back(static_cast<uint32_t>(idx.vertex_index));
+      if (normals) {
+        V3 n{};
+        if (idx.normal_index >= 0) {
+          const float *p = &attrib.normals[3 * static_cast<size_t>(idx.normal_index)];
+          n = normalize(apply_normal(inverse, {p[0], p[1], p[2]}));
+        }
+        m.corner_normals.push_back(n);
+      }
+      if (uvs) {
+        const float *p = idx.texcoord_index >= 0
+                             ? &attrib.texcoords[2 * static_cast<size_t>(idx.texcoord_index)]
+                             : nullptr;
+        m.corner_uvs.push_back(p ? p[0] : 0);
+        m.corner_uvs.push_back(p ? p[1] : 0);
+      }
+    }
+  if (m.indices.empty()) throw std::runtime_error("the file holds no faces");
+  return m;
+}
+
+} // namespace vr

@@ -1,0 +1,58 @@
+// OpenEXR: linear float RGBA; a crop keeps its place in the full frame as
+// the file's data window.
+#include <ImfArray.h>
+#include <ImfChannelList.h>
+#include <ImfFrameBuffer.h>
+#include <ImfHeader.h>
+#include <ImfOutputFile.h>
+#include <ImfRgbaFile.h>
+#include <exception>
+
+#include "codecs.h"
+
+namespace vr {
+
+Image read_exr(const std::string &path) {
+  Imf::RgbaInputFile file(path.c_str());
+  Imath::Box2i dw = file.dataWindow();
+  int width = dw.max.x - dw.min.x + 1, height = dw.max.y - dw.min.y + 1;
+  Imf::Array2D<Imf::Rgba> pixels(height, width);
+  file.setFrameBuffer(&pixels[0][0] - dw.min.x - static_cast<ptrdiff_t>(dw.min.y) * width, 1,
+                      width);
+  file.readPixels(dw.min.y, dw.max.y);
+  Image out{width, height, {}};
+  out.rgba.reserve(static_cast<size_t>(width) * height * 4);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const Imf::Rgba &p = pixels[y][x];
+      out.rgba.insert(out.rgba.end(), {float(p.r), float(p.g), float(p.b), float(p.a)});
+    }
+  return out;
+}
+
+bool write_exr(const std::string &path, const Framebuffer &fb, std::string *why) {
+  try {
+    Imath::Box2i display(Imath::V2i(0, 0), Imath::V2i(fb.full_width - 1, fb.full_height - 1));
+    Imath::Box2i data(Imath::V2i(fb.region.x0, fb.region.y0),
+                      Imath::V2i(fb.region.x1 - 1, fb.region.y1 - 1));
+    Imf::Header header(display, data);
+    const char *names[4] = {"R", "G", "B", "A"};
+    for (const char *n : names) header.channels().insert(n, Imf::Channel(Imf::FLOAT));
+    Imf::OutputFile file(path.c_str(), header);
+    Imf::FrameBuffer frame;
+    size_t xs = 4 * sizeof(float), ys = xs * static_cast<size_t>(fb.region.width());
+    // The slice base is the address of pixel (0, 0) of the display window.
+    char *origin = reinterpret_cast<char *>(const_cast<float *>(fb.rgba.data())) -
+                   fb.region.x0 * xs - fb.region.y0 * ys;
+    for (int c = 0; c < 4; ++c)
+      frame.insert(names[c], Imf::Slice(Imf::FLOAT, origin + c * sizeof(float), xs, ys));
+    file.setFrameBuffer(frame);
+    file.writePixels(fb.region.height());
+    return true;
+  } catch (const std::exception &e) {
+    *why = e.what();
+    return false;
+  }
+}
+
+} // namespace vr

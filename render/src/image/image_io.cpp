@@ -1,0 +1,55 @@
+#include "image_io.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <stdexcept>
+#include <unistd.h>
+
+#include "../core/error.h"
+#include "codecs.h"
+
+namespace vr {
+
+ImageFormat format_of(const std::string &path) {
+  size_t dot = path.find_last_of('.');
+  if (dot == std::string::npos) return ImageFormat::Unknown;
+  std::string ext = path.substr(dot + 1);
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
+  if (ext == "png") return ImageFormat::Png;
+  if (ext == "exr") return ImageFormat::Exr;
+  return ImageFormat::Unknown;
+}
+
+Image read_image(const std::string &path) {
+  switch (format_of(path)) {
+  case ImageFormat::Png:
+    return read_png(path);
+  case ImageFormat::Exr:
+    return read_exr(path);
+  case ImageFormat::Unknown:
+    break;
+  }
+  throw std::runtime_error("not a .png or .exr file");
+}
+
+void write_image(const std::string &path, const Framebuffer &fb) {
+  ImageFormat format = format_of(path);
+  if (format == ImageFormat::Unknown)
+    throw OutputError("cannot write '" + path + "': the name must end in .png or .exr");
+  std::string partial = path + ".partial-" + std::to_string(getpid());
+  std::string why;
+  bool ok =
+      format == ImageFormat::Png ? write_png(partial, fb, &why) : write_exr(partial, fb, &why);
+  if (ok && std::rename(partial.c_str(), path.c_str()) != 0) {
+    ok = false;
+    why = "cannot rename the finished file into place";
+  }
+  if (!ok) {
+    std::remove(partial.c_str());
+    throw OutputError("cannot write '" + path + "': " + why);
+  }
+}
+
+} // namespace vr

@@ -1,0 +1,52 @@
+// PNG through libpng's simplified API.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <png.h>
+#include <stdexcept>
+#include <vector>
+
+#include "codecs.h"
+#include "image_io.h"
+
+namespace vr {
+
+Image read_png(const std::string &path) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str()))
+    throw std::runtime_error(image.message);
+  image.format = PNG_FORMAT_RGBA;
+  std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
+    std::string why = image.message;
+    png_image_free(&image);
+    throw std::runtime_error(why);
+  }
+  Image out{static_cast<int>(image.width), static_cast<int>(image.height), {}};
+  out.rgba.resize(pixels.size());
+  for (size_t i = 0; i < pixels.size(); ++i) {
+    float v = pixels[i] / 255.0f;
+    out.rgba[i] = i % 4 == 3 ? v : srgb_to_linear(v);
+  }
+  return out;
+}
+
+bool write_png(const std::string &path, const Framebuffer &fb, std::string *why) {
+  std::vector<uint8_t> pixels(fb.rgba.size());
+  for (size_t i = 0; i < pixels.size(); ++i) {
+    float v = fb.rgba[i];
+    if (i % 4 != 3) v = linear_to_srgb(std::max(v, 0.0f));
+    pixels[i] = static_cast<uint8_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f));
+  }
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(fb.region.width());
+  image.height = static_cast<png_uint_32>(fb.region.height());
+  image.format = PNG_FORMAT_RGBA;
+  if (png_image_write_to_file(&image, path.c_str(), 0, pixels.data(), 0, nullptr)) return true;
+  *why = image.message;
+  return false;
+}
+
+} // namespace vr

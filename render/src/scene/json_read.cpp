@@ -1,0 +1,145 @@
+#include "json_read.h"
+
+#include <cmath>
+#include <sstream>
+
+#include "../core/error.h"
+
+namespace vr {
+
+namespace {
+
+std::string describe(const Json &v) {
+  switch (v.type()) {
+  case Json::value_t::null:
+    return "null";
+  case Json::value_t::boolean:
+    return v.get<bool>() ? "true" : "false";
+  case Json::value_t::string:
+    return "the string " + v.dump();
+  case Json::value_t::array:
+    return "an array of " + std::to_string(v.size());
+  case Json::value_t::object:
+    return "an object";
+  case Json::value_t::number_float:
+  case Json::value_t::number_integer:
+  case Json::value_t::number_unsigned:
+    return v.dump();
+  default:
+    return "an unreadable value";
+  }
+}
+
+std::string join_path(const std::string &path, const std::string &key) {
+  return path.empty() ? key : path + "." + key;
+}
+
+} // namespace
+
+Json parse_json(const std::string &text, const std::string &file) {
+  try {
+    return Json::parse(text, nullptr, true, /*ignore_comments=*/true);
+  } catch (const Json::parse_error &e) {
+    // nlohmann's message carries the line and column after its own prefix.
+    std::string what = e.what();
+    size_t at = what.find("parse error");
+    throw InputError(file, "",
+                     "malformed JSON: " + (at == std::string::npos ? what : what.substr(at)));
+  }
+}
+
+void fail(const Node &node, const std::string &expected) {
+  throw InputError(node.file, node.path.empty() ? "(top level)" : node.path,
+                   "expected " + expected + ", got " + describe(node.value));
+}
+
+void fail_at(const Node &node, const std::string &what) {
+  throw InputError(node.file, node.path.empty() ? "(top level)" : node.path, what);
+}
+
+bool has(const Node &node, const char *key) {
+  return node.value.is_object() && node.value.contains(key);
+}
+
+Node member(const Node &node, const char *key) {
+  if (!node.value.is_object()) fail(node, "an object");
+  auto it = node.value.find(key);
+  if (it == node.value.end())
+    throw InputError(node.file, join_path(node.path, key), "missing; this key is required");
+  return {*it, join_path(node.path, key), node.file};
+}
+
+Node element(const Node &node, size_t index) {
+  return {node.value.at(index), node.path + "[" + std::to_string(index) + "]", node.file};
+}
+
+void check_object(const Node &node, std::initializer_list<std::string_view> allowed) {
+  if (!node.value.is_object()) fail(node, "an object");
+  for (auto it = node.value.begin(); it != node.value.end(); ++it) {
+    bool known = false;
+    for (std::string_view k : allowed) known = known || k == it.key();
+    if (known) continue;
+    std::ostringstream list;
+    const char *sep = "";
+    for (std::string_view k : allowed) list << sep << k, sep = ", ";
+    throw InputError(node.file, join_path(node.path, it.key()),
+                     "unknown key; expected one of: " + list.str());
+  }
+}
+
+size_t array_size(const Node &node) {
+  if (!node.value.is_array()) fail(node, "an array");
+  return node.value.size();
+}
+
+double read_number(const Node &node) {
+  if (!node.value.is_number()) fail(node, "a number");
+  double v = node.value.get<double>();
+  if (!std::isfinite(v)) fail(node, "a finite number");
+  return v;
+}
+
+double read_number_in(const Node &node, double lo, double hi) {
+  double v = read_number(node);
+  if (v < lo || v > hi) {
+    std::ostringstream range;
+    range << "a number from " << lo << " to " << hi;
+    fail(node, range.str());
+  }
+  return v;
+}
+
+int read_int_in(const Node &node, long long lo, long long hi) {
+  std::ostringstream range;
+  range << "an integer from " << lo << " to " << hi;
+  if (!node.value.is_number_integer()) fail(node, range.str());
+  long long v = node.value.get<long long>();
+  if (v < lo || v > hi) fail(node, range.str());
+  return static_cast<int>(v);
+}
+
+bool read_bool(const Node &node) {
+  if (!node.value.is_boolean()) fail(node, "true or false");
+  return node.value.get<bool>();
+}
+
+std::string read_string(const Node &node) {
+  if (!node.value.is_string()) fail(node, "a string");
+  return node.value.get<std::string>();
+}
+
+V3 read_v3(const Node &node) {
+  if (!node.value.is_array() || node.value.size() != 3) fail(node, "an array of 3 numbers");
+  return {read_number(element(node, 0)), read_number(element(node, 1)),
+          read_number(element(node, 2))};
+}
+
+Colour read_colour(const Node &node) {
+  size_t n = node.value.is_array() ? node.value.size() : 0;
+  if (n != 3 && n != 4) fail(node, "a colour [r, g, b] or [r, g, b, a]");
+  float c[4] = {0, 0, 0, 1};
+  for (size_t i = 0; i < n; ++i) c[i] = static_cast<float>(read_number(element(node, i)));
+  return {c[0], c[1], c[2], c[3]};
+}
+
+} // namespace vr

@@ -1,0 +1,48 @@
+// Typed reading of scene JSON with the key path of every value kept, so that
+// every complaint names the file, the key and what was expected.
+#ifndef VITREL_RENDER_SCENE_JSON_READ_H
+#define VITREL_RENDER_SCENE_JSON_READ_H
+
+#include <initializer_list>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <string_view>
+
+#include "../core/vec.h"
+
+namespace vr {
+
+using Json = nlohmann::json;
+
+struct Node {
+  const Json &value;
+  std::string path; // e.g. objects[2].material.ior; empty at the root
+  const std::string &file;
+};
+
+// Parses text as JSON (comments allowed); malformed text is an InputError
+// naming the line and column.
+Json parse_json(const std::string &text, const std::string &file);
+
+[[noreturn]] void fail(const Node &node, const std::string &expected);
+[[noreturn]] void fail_at(const Node &node, const std::string &what);
+
+bool has(const Node &node, const char *key);
+Node member(const Node &node, const char *key);
+Node element(const Node &node, size_t index);
+// Requires an object whose keys are all in `allowed`.
+void check_object(const Node &node, std::initializer_list<std::string_view> allowed);
+size_t array_size(const Node &node); // requires an array
+
+double read_number(const Node &node);
+double read_number_in(const Node &node, double lo, double hi);
+int read_int_in(const Node &node, long long lo, long long hi);
+bool read_bool(const Node &node);
+std::string read_string(const Node &node);
+V3 read_v3(const Node &node);
+// Three or four numbers; alpha defaults to 1.
+Colour read_colour(const Node &node);
+
+} // namespace vr
+
+#endif

@@ -1,0 +1,142 @@
+// The scene as the renderer holds it after loading: plain records, every
+// value validated, every file read.
+#ifndef VITREL_RENDER_SCENE_SCENE_H
+#define VITREL_RENDER_SCENE_SCENE_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "../../../shader/params.h"
+#include "../core/transform.h"
+#include "../core/vec.h"
+
+namespace vr {
+
+// The most lights a scene may declare; per-ray light lists live in fixed
+// buffers of this size.
+constexpr int kMaxLights = 64;
+
+enum class TextureKind { Checker, Noise };
+
+// A checker (over the surface's uv) or a noise (over the object's own space)
+// between two end values. Numbers are held in every channel of a Colour.
+struct Texture {
+  TextureKind kind = TextureKind::Checker;
+  Colour a{}, b{};
+  double scale = 1;
+  int octaves = 1;
+};
+
+// A colour that is either constant or a texture.
+struct ColourSource {
+  Colour constant{1, 1, 1, 1};
+  bool textured = false;
+  Texture texture;
+};
+
+enum class FieldType { Colour, Scalar, Integer, Vector };
+
+// A glass parameter driven by a texture through the connection flags.
+struct ParamConnection {
+  size_t offset = 0; // of the field within GlassParams
+  FieldType type = FieldType::Scalar;
+  Texture texture;
+};
+
+struct GlassMaterial {
+  // The record as the module reads it: GlassParams, then the further lights,
+  // then, when a field is connected, a mirror of 32-bit connection flags that
+  // starts interface_offset bytes after the record.
+  std::vector<uint32_t> block;
+  int32_t interface_offset = 0;
+  std::vector<ParamConnection> connections;
+};
+
+enum class MaterialKind { Diffuse, Glass };
+
+struct Material {
+  MaterialKind kind = MaterialKind::Diffuse;
+  ColourSource diffuse;
+  GlassMaterial glass;
+};
+
+enum class ShapeKind { Sphere, Box, Quad, Mesh };
+
+// Triangles in world space. Corner arrays hold three entries per triangle
+// and are empty when the source had none.
+struct Mesh {
+  std::vector<float> positions; // x, y, z per vertex
+  std::vector<uint32_t> indices;
+  std::vector<V3> corner_normals;
+  std::vector<float> corner_uvs; // u, v per corner
+};
+
+struct Object {
+  std::string name;
+  ShapeKind shape = ShapeKind::Sphere;
+  Transform transform, inverse;
+  Mesh mesh; // box, quad and mesh shapes; spheres are the unit sphere under `transform`
+  Material material;
+  std::vector<Tag> light_links; // the lights that illuminate this object
+};
+
+enum class LightKind { Point, Area };
+
+struct Light {
+  std::string name;
+  LightKind kind = LightKind::Point;
+  Colour colour{1, 1, 1, 1}; // point: radiant intensity; area: emitted radiance
+  V3 position;               // point: the light; area: the centre
+  V3 edge_u, edge_v, normal; // area: the two edges and the emitting side
+  double area = 0;
+  int samples = 1;
+  bool visible = true; // an area light is seen by camera, reflection and refraction rays
+};
+
+struct Image {
+  int width = 0, height = 0;
+  std::vector<float> rgba; // linear, row 0 at the top
+};
+
+enum class EnvironmentKind { Constant, Gradient, Image };
+
+struct Environment {
+  EnvironmentKind kind = EnvironmentKind::Constant;
+  Colour colour{0, 0, 0, 1};
+  Colour zenith{}, horizon{}, ground{};
+  Image image;
+  double rotation_degrees = 0;
+  float intensity = 1;
+  float alpha = 1;
+};
+
+struct Camera {
+  V3 position{0, 0, 5}, target{0, 0, 0}, up{0, 1, 0};
+  double fov_degrees = 40; // vertical
+  int width = 640, height = 360;
+};
+
+struct Options {
+  int samples = 16; // per pixel
+  int reflection_depth = 4, refraction_depth = 8;
+  int gather_rays = 0; // per irradiance lookup; 0 turns the gather off
+};
+
+struct Scene {
+  std::string source; // file name, or "(default scene)"
+  Camera camera;
+  Options options;
+  Environment environment;
+  std::vector<Light> lights;
+  std::vector<Object> objects;
+};
+
+// Light tags are 1-based indices into Scene::lights; 0 is no light.
+inline const Light *light_of(const Scene &scene, Tag tag) {
+  return tag >= 1 && tag <= scene.lights.size() ? &scene.lights[tag - 1] : nullptr;
+}
+
+} // namespace vr
+
+#endif

@@ -1,0 +1,26 @@
+#include "diffuse.h"
+
+#include "irradiance.h"
+#include "lights.h"
+#include "ray_types.h"
+#include "textures.h"
+
+namespace vr {
+
+Colour diffuse_albedo(const RenderState &s) {
+  const ColourSource &c = s.thread->rc->scene->objects[s.object].material.diffuse;
+  return c.textured ? eval_texture(c.texture, s.u, s.v, s.object_point) : c.constant;
+}
+
+Colour shade_diffuse(RenderState &s) {
+  bool gather_hit = s.host.ray_type == kRayGather;
+  Colour light = direct_light(s, gather_hit ? 1 : INT_MAX);
+  if (!gather_hit) {
+    Colour e = compute_irradiance(s);
+    light = {light.r + e.r, light.g + e.g, light.b + e.b, 1};
+  }
+  Colour albedo = diffuse_albedo(s);
+  return {albedo.r * light.r, albedo.g * light.g, albedo.b * light.b, 1};
+}
+
+} // namespace vr

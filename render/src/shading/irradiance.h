@@ -1,0 +1,17 @@
+// Indirect light arriving at a hit: a one-bounce hemisphere gather.
+#ifndef VITREL_RENDER_SHADING_IRRADIANCE_H
+#define VITREL_RENDER_SHADING_IRRADIANCE_H
+
+#include "state.h"
+
+namespace vr {
+
+// Irradiance over pi on the side of the state's normal (so that albedo times
+// it is the reflected radiance), from the scene's gather_rays cosine-weighted
+// rays; zero when the gather is off or the state is itself a gather hit.
+// Lights are not seen by gather rays: direct light is the lights' share.
+Colour compute_irradiance(RenderState &s);
+
+} // namespace vr
+
+#endif

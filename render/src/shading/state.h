@@ -1,0 +1,74 @@
+// The renderer's per-ray record and the contexts it points to.
+#ifndef VITREL_RENDER_SHADING_STATE_H
+#define VITREL_RENDER_SHADING_STATE_H
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <type_traits>
+#include <vector>
+
+#include "../geometry/accel.h"
+#include "../module/module.h"
+#include "../scene/scene.h"
+
+namespace vr {
+
+struct ThreadContext;
+
+// One ray's hit. HostState comes first, so the module's HostState* is the
+// address of this record; everything after it is the renderer's own.
+struct RenderState {
+  HostState host;
+  ThreadContext *thread;
+  int depth;  // slot in the thread's arena; the root (camera hit) is 0
+  int object; // hit object, or -1
+  int light;  // hit visible area light, or -1
+  V3 point;
+  V3 geo_normal; // unit, on the side the ray came from (like host.normal)
+  double u, v;
+  V3 object_point;
+  // Falloff installed by a shader for the rays traced from this state.
+  double falloff_start, falloff_stop;
+  // Sampling: the path's seed, draws taken from it and the current mi_sample loop.
+  uint64_t seed;
+  uint32_t draws;
+  uint32_t loop_stream, light_stream;
+  // Storage behind pointers handed to the module, alive as long as the state:
+  // light lists from mi_inclusive/exclusive_lightlist, and evaluated
+  // parameter values from mi_phen_eval at their fields' own offsets.
+  Tag lights[kMaxLights];
+  alignas(16) unsigned char values[sizeof(GlassParams)];
+};
+
+static_assert(std::is_standard_layout_v<RenderState> && offsetof(RenderState, host) == 0,
+              "the module's HostState* must be the address of the RenderState");
+
+inline RenderState *render_state(HostState *s) { return reinterpret_cast<RenderState *>(s); }
+
+constexpr double kNoFalloff = std::numeric_limits<double>::infinity();
+
+// What every thread reads while rendering; immutable once built.
+struct RenderContext {
+  const Scene *scene = nullptr;
+  const Accel *accel = nullptr;
+  const ShaderModule *module = nullptr;
+  HostCamera camera{};
+  HostOptions options{};
+  int32_t single_path = 0;         // the answer to query 142
+  std::vector<HostShader> shaders; // one record per object: its shader's identity
+  V3 eye, forward, right, up;      // camera frame, right and up scaled to the image plane
+};
+
+// One thread's working storage: a state per trace depth.
+struct ThreadContext {
+  const RenderContext *rc = nullptr;
+  std::vector<RenderState> arena;
+  uint64_t rays = 0; // rays cast, for the statistics
+};
+
+void init_thread_context(const RenderContext &rc, ThreadContext *tc);
+
+} // namespace vr
+
+#endif

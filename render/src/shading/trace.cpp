@@ -1,0 +1,172 @@
+#include "trace.h"
+
+#include "../sampler/path_sampling.h"
+#include "diffuse.h"
+#include "environment.h"
+#include "ray_types.h"
+
+namespace vr {
+
+namespace {
+
+// A child state with its links set; the hit fields are filled by fill_hit.
+RenderState *open_state(ThreadContext &tc, RenderState *parent, int32_t ray_type) {
+  int depth = parent ? parent->depth + 1 : 0;
+  if (depth >= static_cast<int>(tc.arena.size())) return nullptr;
+  const RenderContext &rc = *tc.rc;
+  RenderState &s = tc.arena[depth];
+  s.host = HostState{};
+  s.host.ray_type = ray_type;
+  s.host.parent = parent ? &parent->host : nullptr;
+  s.host.camera = const_cast<HostCamera *>(&rc.camera);
+  s.host.options = const_cast<HostOptions *>(&rc.options);
+  s.host.ior_in = s.host.ior_out = 1;
+  if (parent) {
+    s.host.reflection_level = parent->host.reflection_level + (ray_type == kRayReflect);
+    s.host.refraction_level = parent->host.refraction_level + (ray_type == kRayRefract);
+    // A refracted ray travels in the medium the parent's shader named for
+    // it; every other ray stays in the parent's.
+    s.host.volume = ray_type == kRayRefract ? parent->host.refraction_volume : parent->host.volume;
+  } else {
+    s.host.volume = rc.camera.camera_volume;
+  }
+  s.thread = &tc;
+  s.depth = depth;
+  s.object = s.light = -1;
+  s.falloff_start = s.falloff_stop = kNoFalloff;
+  s.draws = s.loop_stream = s.light_stream = 0;
+  return &s;
+}
+
+// The nearest visible area light along the ray before t_max; -1 if none.
+int hit_light(const Scene &scene, V3 origin, V3 dir, double *t_max) {
+  int found = -1;
+  for (size_t i = 0; i < scene.lights.size(); ++i) {
+    const Light &l = scene.lights[i];
+    if (l.kind != LightKind::Area || !l.visible) continue;
+    double denom = dot(dir, l.normal);
+    if (denom == 0) continue;
+    double t = dot(l.position - origin, l.normal) / denom;
+    if (!(t > 0 && t < *t_max)) continue;
+    V3 q = origin + dir * t - l.position;
+    double a = dot(q, l.edge_u) / dot(l.edge_u, l.edge_u);
+    double b = dot(q, l.edge_v) / dot(l.edge_v, l.edge_v);
+    if (std::fabs(a) > 0.5 || std::fabs(b) > 0.5) continue;
+    *t_max = t;
+    found = static_cast<int>(i);
+  }
+  return found;
+}
+
+// The side of the hit: the normals turned to face the ray, inverted_normal
+// set when the ray arrived at the back.
+void set_surface(RenderState &s, V3 dir, V3 geo_normal, V3 shading_normal) {
+  bool back = dot(dir, geo_normal) > 0;
+  s.host.inverted_normal = back ? 1 : 0;
+  s.geo_normal = back ? -geo_normal : geo_normal;
+  V3 n = back ? -shading_normal : shading_normal;
+  s.host.normal = to_vector(n);
+  s.host.dot_nd = static_cast<float>(dot(dir, n));
+}
+
+// Finds the nearest hit within t_max and fills the state; false on a miss.
+bool fill_hit(RenderState &s, V3 origin, V3 dir, double t_max, bool lights_visible) {
+  ThreadContext &tc = *s.thread;
+  const RenderContext &rc = *tc.rc;
+  ++tc.rays;
+  s.host.direction = to_vector(dir);
+  SurfaceHit hit;
+  bool surface = intersect(*rc.accel, origin, dir, t_max, &hit);
+  double t_light = surface ? hit.t : t_max;
+  int light = lights_visible ? hit_light(*rc.scene, origin, dir, &t_light) : -1;
+  if (light >= 0) {
+    const Light &l = rc.scene->lights[light];
+    s.light = light;
+    s.host.hit_distance = t_light;
+    s.point = origin + dir * t_light;
+    set_surface(s, dir, -l.normal, -l.normal); // the emitting side is the front
+    return true;
+  }
+  if (!surface) return false;
+  s.object = hit.object;
+  s.host.hit_distance = hit.t;
+  s.host.shader = const_cast<HostShader *>(&rc.shaders[hit.object]);
+  s.point = hit.point;
+  s.u = hit.u, s.v = hit.v;
+  s.object_point = hit.object_point;
+  set_surface(s, dir, hit.geo_normal, hit.shading_normal);
+  return true;
+}
+
+// Shades a filled state; false when its shader declines the ray.
+bool shade(RenderState &s, Colour *out) {
+  const RenderContext &rc = *s.thread->rc;
+  if (s.light >= 0) {
+    // Lights emit from their front only.
+    Colour c = s.host.inverted_normal ? Colour{0, 0, 0, 1} : rc.scene->lights[s.light].colour;
+    *out = {c.r, c.g, c.b, 1};
+    return true;
+  }
+  Object &o = const_cast<Object &>(rc.scene->objects[s.object]);
+  if (o.material.kind == MaterialKind::Glass) {
+    auto *params = reinterpret_cast<GlassParams *>(o.material.glass.block.data());
+    return rc.module->shade(out, &s.host, params) != 0;
+  }
+  *out = shade_diffuse(s);
+  return true;
+}
+
+Colour environment_along(const RenderState &s, V3 dir) {
+  return environment_colour(s.thread->rc->scene->environment, dir);
+}
+
+} // namespace
+
+V3 ray_origin(const RenderState &s, V3 dir) {
+  // Far enough off the surface to clear single-precision intersection error
+  // at this distance from the origin, and no farther.
+  double eps = 1e-4 * (1 + max_abs(s.point));
+  return s.point + s.geo_normal * (dot(dir, s.geo_normal) >= 0 ? eps : -eps);
+}
+
+void trace_camera(ThreadContext &tc, V3 dir, uint64_t seed, Colour *out) {
+  RenderState *s = open_state(tc, nullptr, kRayEye);
+  s->seed = seed;
+  if (fill_hit(*s, tc.rc->eye, dir, kNoFalloff, true) && shade(*s, out)) return;
+  *out = environment_along(*s, dir);
+}
+
+bool trace_secondary(RenderState &parent, int32_t ray_type, V3 dir, Colour *out) {
+  ThreadContext &tc = *parent.thread;
+  dir = normalize(dir);
+  RenderState *s = open_state(tc, &parent, ray_type);
+  if (s == nullptr) { // deeper than any depth limit allows
+    *out = environment_along(parent, dir);
+    return false;
+  }
+  s->seed = child_seed(parent);
+  parent.host.child = &s->host;
+  double start = parent.falloff_start, stop = parent.falloff_stop;
+  if (!fill_hit(*s, ray_origin(parent, dir), dir, stop, true) || !shade(*s, out)) {
+    *out = environment_along(parent, dir);
+    return false;
+  }
+  double t = s->host.hit_distance;
+  if (t > start && t < stop) {
+    float f = static_cast<float>((t - start) / (stop - start));
+    *out = lerp(*out, environment_along(parent, dir), f);
+  }
+  return true;
+}
+
+void trace_gather(RenderState &parent, V3 dir, Colour *out) {
+  ThreadContext &tc = *parent.thread;
+  RenderState *s = open_state(tc, &parent, kRayGather);
+  if (s != nullptr) {
+    s->seed = child_seed(parent);
+    if (fill_hit(*s, ray_origin(parent, dir), dir, kNoFalloff, false) && shade(*s, out)) return;
+  }
+  *out = environment_along(parent, dir);
+}
+
+} // namespace vr

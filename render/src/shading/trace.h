@@ -1,0 +1,31 @@
+// Tracing: finding a ray's hit, filling the hit's state and shading it.
+#ifndef VITREL_RENDER_SHADING_TRACE_H
+#define VITREL_RENDER_SHADING_TRACE_H
+
+#include "state.h"
+
+namespace vr {
+
+// The primary ray of a pixel sample: fills the thread's root state and
+// shades the hit; the environment when nothing is hit or the shader declines.
+void trace_camera(ThreadContext &tc, V3 dir, uint64_t seed, Colour *out);
+
+// A reflection or refraction ray from the parent's hit, for the module's
+// mi_trace_reflection and mi_trace_refraction: the child state records the
+// ray (parent link, ray type, raised level, hit distance, direction, normal,
+// side, volume) and becomes the parent's `child`. True when something was hit
+// and shaded; otherwise *out is the environment and the answer false. The
+// parent's installed falloff fades long rays into the environment.
+bool trace_secondary(RenderState &parent, int32_t ray_type, V3 dir, Colour *out);
+
+// A gather ray for the irradiance estimate: like a reflection ray, but of
+// the gather type, unseen lights, and the parent's `child` is left alone.
+void trace_gather(RenderState &parent, V3 dir, Colour *out);
+
+// Where a ray leaving the state's hit in `dir` starts: just off the surface,
+// on the side it leaves to.
+V3 ray_origin(const RenderState &s, V3 dir);
+
+} // namespace vr
+
+#endif
