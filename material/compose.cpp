@@ -19,15 +19,28 @@ void absorb_inside(HostState *state, const GlassParams *params, Traced *traced) 
 }
 
 void absorb_outside(HostState *state, const GlassParams *params, const Surface &s, Traced *traced) {
-  if (s.outside_medium == 0 || traced->distance == 0.0) return;
+  if (!s.outside_absorbs || traced->distance == 0.0) return;
   const float density = param(state, params->outside_density);
   const Colour colour = param(state, params->outside_color);
   absorb_color(&traced->colour, colour, density, traced->distance);
 }
 
-void add_share(Colour *result, const Colour &colour, float weight, float share) {
-  for (auto c : kRgb)
-    result->*c = static_cast<float>(result->*c + static_cast<double>(colour.*c) * weight * share);
+} // namespace
+
+void absorb_reflection(HostState *state, const GlassParams *params, const Surface &s,
+                       Traced *traced) {
+  if (s.entering)
+    absorb_outside(state, params, s, traced);
+  else
+    absorb_inside(state, params, traced);
+}
+
+void absorb_refraction(HostState *state, const GlassParams *params, const Surface &s,
+                       Traced *traced) {
+  if (s.entering)
+    absorb_inside(state, params, traced);
+  else
+    absorb_outside(state, params, s, traced);
 }
 
 // Light crossing into a denser medium is squeezed into a narrower cone, so
@@ -40,26 +53,9 @@ float refracted_share(const Surface &s) {
   return std::isfinite(share) ? share : 0.0f;
 }
 
-} // namespace
-
-// The reflected ray stays on the side the incident ray came from.
-void add_reflected(Colour *result, HostState *state, const GlassParams *params, const Surface &s,
-                   float weight, Traced traced) {
-  if (s.entering)
-    absorb_outside(state, params, s, &traced);
-  else
-    absorb_inside(state, params, &traced);
-  add_share(result, traced.colour, weight, s.reflectance);
-}
-
-// The refracted ray crosses to the other side.
-void add_refracted(Colour *result, HostState *state, const GlassParams *params, const Surface &s,
-                   float weight, Traced traced) {
-  if (s.entering)
-    absorb_inside(state, params, &traced);
-  else
-    absorb_outside(state, params, s, &traced);
-  add_share(result, traced.colour, weight, refracted_share(s));
+void add_share(Colour *result, const Colour &colour, float weight, float share) {
+  for (auto c : kRgb)
+    result->*c = static_cast<float>(result->*c + static_cast<double>(colour.*c) * weight * share);
 }
 
 } // namespace vt

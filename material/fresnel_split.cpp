@@ -7,12 +7,13 @@ namespace vt {
 
 Surface settle_indices(HostState *state, const GlassParams *params) {
   Surface s{};
-  s.outside_medium = param(state, params->outside_medium);
+  const int32_t outside_medium = param(state, params->outside_medium);
   s.ior = param(state, params->ior);
   // Only a medium of kind 1 has an index of its own; any other nonzero kind
   // absorbs but refracts like air.
-  s.outside_index = s.outside_medium == 1 ? param(state, params->outside_ior) : 1.0f;
-  s.entering = set_refraction_indices(state, s.ior, s.outside_index, &s.ior_in, &s.ior_out);
+  s.outside_index = outside_medium == 1 ? param(state, params->outside_ior) : 1.0f;
+  s.outside_absorbs = outside_medium != 0;
+  s.entering = set_refraction_indices(state, s.ior, s.outside_index, &s.ior_in, &s.ior_out) != 0;
   return s;
 }
 

@@ -5,6 +5,7 @@
 // evaluation and happens exactly where its stage runs, and the renderer's
 // operations are called in this order.
 #include "glass.h"
+#include "../host/ops.h"
 #include "../shader/dispatch.h"
 
 namespace vt {
@@ -18,17 +19,28 @@ bool depth_limit_reached(const HostState &state) {
 
 void clear_rgb(Colour *result) { result->r = result->g = result->b = 0.0f; }
 
-Traced trace_reflection(HostState *state, const PathInputs &path) {
-  // NaN and negative blur amounts still blur: only an exact 0 means sharp.
-  if (path.blur_amount == 0.0f) return trace_plain_reflection(state);
-  return trace_blurred_reflection(state, path);
+void trace_reflection(HostState *state, const PathInputs &path, Traced *out) {
+  Vector mirror{};
+  mi_reflection_dir(&mirror, state);
+  // Negative and NaN blur amounts still blur: only an exact 0 means sharp.
+  if (path.blur_amount == 0.0f)
+    trace_plain(Ray::reflection, state, mirror, out);
+  else
+    trace_blurred(Ray::reflection, state, mirror, path.blur_amount, path.samples, out);
 }
 
-Traced trace_refraction(HostState *state, const GlassParams *params, const Surface &surface,
-                        const PathInputs &path) {
-  if (path.blur_amount == 0.0f && path.dispersion_amount == 0.0f)
-    return trace_plain(Ray::refraction, state, surface.refraction_dir);
-  return trace_sampled_refraction(state, params, surface, path);
+// Only positive amounts shape the refraction: with neither positive there is
+// no sample to take, and the refraction is traced as it is.
+void trace_refraction(HostState *state, const GlassParams *params, const Surface &surface,
+                      const PathInputs &path, Traced *out) {
+  const bool blur = path.blur_amount > 0.0f;
+  if (path.dispersion_amount > 0.0f)
+    trace_dispersed(state, params, surface, path, blur, out);
+  else if (blur)
+    trace_blurred(Ray::refraction, state, surface.refraction_dir, path.blur_amount, path.samples,
+                  out);
+  else
+    trace_plain(Ray::refraction, state, surface.refraction_dir, out);
 }
 
 } // namespace
@@ -50,14 +62,19 @@ int shade_glass(Colour *result, HostState *state, const GlassParams *params) {
   FalloffPair falloff = install_falloff(state, params, path.falloff);
   const SinglePath single = ask_single_path(state, path.single_path_mode);
   gate_sampling(state, params, single.no_sampling, &path);
-  const PathChoice choice =
-      choose_paths(state, params, surface, path.total_depth, single.single_path);
+  const PathChoice choice = choose_paths(state, params, surface, single.single_path);
 
-  if (choice.reflect)
-    add_reflected(result, state, params, surface, choice.weight, trace_reflection(state, path));
-  if (choice.refract)
-    add_refracted(result, state, params, surface, choice.weight,
-                  trace_refraction(state, params, surface, path));
+  Traced traced{};
+  if (choice.reflect) {
+    trace_reflection(state, path, &traced);
+    absorb_reflection(state, params, surface, &traced);
+    add_share(result, traced.colour, choice.weight, surface.reflectance);
+  }
+  if (choice.refract) {
+    trace_refraction(state, params, surface, path, &traced);
+    absorb_refraction(state, params, surface, &traced);
+    add_share(result, traced.colour, choice.weight, refracted_share(surface));
+  }
 
   // Every path past the falloff's installation comes through here, also when
   // the renderer's choice traced nothing.

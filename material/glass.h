@@ -25,14 +25,14 @@ struct LightList {
 
 // How the surface splits the light arriving along the ray.
 struct Surface {
-  int entering;           // the ray comes from outside into the glass
-  float ior;              // the glass index as read; dispersion spreads around it
-  int32_t outside_medium; // nonzero: the outside medium absorbs
-  float outside_index;
+  float ior;             // the glass index as read; dispersion spreads around it
+  float outside_index;   // the index of the medium outside
   float ior_in, ior_out; // incident and transmitted side
-  bool total_reflection;
   Vector refraction_dir;
   float reflectance, transmittance;
+  bool entering;         // the ray comes from outside into the glass
+  bool outside_absorbs;  // the outside medium tints what runs through it
+  bool total_reflection; // no refracted direction exists
 };
 
 // The opaque coating, carried from the stage that lights it to the final blend.
@@ -49,8 +49,13 @@ struct PathInputs {
   int32_t falloff;
   int32_t single_path_mode;
   int32_t samples;
-  int64_t total_depth;
 };
+
+// Summed wide, so that two levels near the integer limit cannot wrap round
+// into a shallow depth.
+inline int64_t total_depth(const HostState &state) {
+  return static_cast<int64_t>(state.reflection_level) + state.refraction_level;
+}
 
 // The renderer's answer to the single-path query.
 struct SinglePath {
@@ -96,21 +101,26 @@ FalloffPair install_falloff(HostState *state, const GlassParams *params, int32_t
 SinglePath ask_single_path(HostState *state, int32_t single_path_mode);
 void gate_sampling(HostState *state, const GlassParams *params, bool no_sampling, PathInputs *path);
 PathChoice choose_paths(HostState *state, const GlassParams *params, const Surface &surface,
-                        int64_t total_depth, bool single_path);
+                        bool single_path);
 
-// Traces one ray along `dir`; a ray that hits nothing sees the environment.
-// Adds the length of a ray that hit to `distance_sum`.
-void trace_ray(Ray kind, HostState *state, Vector *dir, Colour *colour, double *distance_sum);
-Traced trace_plain(Ray kind, HostState *state, Vector dir);
-Traced trace_plain_reflection(HostState *state);
-Traced trace_blurred_reflection(HostState *state, const PathInputs &path);
-Traced trace_sampled_refraction(HostState *state, const GlassParams *params, const Surface &surface,
-                                const PathInputs &path);
+// The traces write what they brought back to `out`.
+void trace_plain(Ray kind, HostState *state, Vector dir, Traced *out);
+// `samples` rays jittered by `amount` around `base`, averaged.
+void trace_blurred(Ray kind, HostState *state, Vector base, float amount, int32_t samples,
+                   Traced *out);
+// Refraction with an index of its own per sample across the spectrum, each
+// sample tinted with its part of the spectrum, and jittered `with_blur`.
+void trace_dispersed(HostState *state, const GlassParams *params, const Surface &surface,
+                     const PathInputs &path, bool with_blur, Traced *out);
 
-void add_reflected(Colour *result, HostState *state, const GlassParams *params,
-                   const Surface &surface, float weight, Traced traced);
-void add_refracted(Colour *result, HostState *state, const GlassParams *params,
-                   const Surface &surface, float weight, Traced traced);
+// The reflected ray stays on the side the incident ray came from; the
+// refracted ray crosses to the other side. Each is absorbed where it ran.
+void absorb_reflection(HostState *state, const GlassParams *params, const Surface &surface,
+                       Traced *traced);
+void absorb_refraction(HostState *state, const GlassParams *params, const Surface &surface,
+                       Traced *traced);
+float refracted_share(const Surface &surface);
+void add_share(Colour *result, const Colour &colour, float weight, float share);
 
 void restore_falloff(HostState *state, int32_t falloff, FalloffPair *pair);
 void blend_layer(Colour *result, HostState *state, const GlassParams *params, const Layer &layer);

@@ -48,9 +48,6 @@ PathInputs read_path_inputs(HostState *state, const GlassParams *params) {
   path.falloff = param(state, params->falloff);
   path.single_path_mode = param(state, params->single_path_mode);
   path.samples = param(state, params->samples);
-  // Summed wide, so that two levels near the integer limit cannot wrap round
-  // into a shallow depth.
-  path.total_depth = static_cast<int64_t>(state->reflection_level) + state->refraction_level;
   return path;
 }
 
@@ -64,18 +61,18 @@ SinglePath ask_single_path(HostState *state, int32_t single_path_mode) {
 void gate_sampling(HostState *state, const GlassParams *params, bool no_sampling,
                    PathInputs *path) {
   const int32_t blur_depth = param(state, params->blur_depth);
-  if (path->total_depth >= blur_depth || no_sampling || path->samples == 0) {
+  if (total_depth(*state) >= blur_depth || no_sampling || path->samples == 0) {
     path->blur_amount = 0.0f;
     path->dispersion_amount = 0.0f;
   }
 }
 
 PathChoice choose_paths(HostState *state, const GlassParams *params, const Surface &s,
-                        int64_t total_depth, bool single_path) {
+                        bool single_path) {
   // Total internal reflection leaves nothing to choose, at any depth.
   if (s.total_reflection) return {true, false, 1.0f};
   const int32_t split_depth = param(state, params->split_depth);
-  if (total_depth >= split_depth || single_path) return renderer_choice(state, s);
+  if (total_depth(*state) >= split_depth || single_path) return renderer_choice(state, s);
   if (s.transmittance <= kNegligibleShare) return {true, false, 1.0f};
   if (s.reflectance <= kNegligibleShare) return {false, true, 1.0f};
   return {true, true, 1.0f};

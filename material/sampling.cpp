@@ -6,30 +6,31 @@
 #include "../optics/optics.h"
 #include "../shader/param_eval.h"
 #include "glass.h"
+#include "trace.h"
 
 namespace vt {
 
 namespace {
 
-// One sampled lookup: the renderer's sampler state and the running sums.
-struct SampleLoop {
+// The renderer's sampler state for one sampled lookup.
+struct Sampler {
   double values[3];
   int counter; // advanced by the renderer: the number of samples taken
   int budget;
-  Colour sum; // r, g, b
-  double distance;
 };
 
-SampleLoop start_loop(int32_t samples) {
-  return SampleLoop{{0.0, 0.0, 0.0}, 0, samples, Colour{}, 0.0};
+bool next_sample(HostState *state, int dimension, Sampler *sampler) {
+  return mi_sample(sampler->values, &sampler->counter, state, dimension, &sampler->budget) != 0;
 }
 
-bool next_sample(HostState *state, int dimension, SampleLoop *loop) {
-  return mi_sample(loop->values, &loop->counter, state, dimension, &loop->budget) != 0;
+// The sums build up in `out` itself.
+void start_sums(Traced *out) {
+  out->colour = Colour{};
+  out->distance = 0.0;
 }
 
-void add_sample(SampleLoop *loop, const Colour &colour) {
-  for (auto c : kRgb) loop->sum.*c += colour.*c;
+void add_sample(Traced *out, const Colour &colour) {
+  for (auto c : kRgb) out->colour.*c += colour.*c;
 }
 
 // The spectral tint of a dispersive sample, blended with white by w.
@@ -37,24 +38,24 @@ struct SpectralBlend {
   float w, one_minus_w;
 };
 
-void add_tinted_sample(SampleLoop *loop, const SpectralBlend &blend, double u,
-                       const Colour &colour) {
+void add_tinted_sample(Traced *out, const SpectralBlend &blend, double u, const Colour &colour) {
   Colour tint{};
   spectrum_color(&tint, static_cast<float>(u));
   for (auto c : kRgb)
-    loop->sum.*c = static_cast<float>(
-        loop->sum.*c + (static_cast<double>(tint.*c) * blend.w + blend.one_minus_w) * colour.*c);
+    out->colour.*c = static_cast<float>(
+        out->colour.*c + (static_cast<double>(tint.*c) * blend.w + blend.one_minus_w) * colour.*c);
 }
 
-// The average over the samples taken. A lookup that took none, because
-// neither amount is positive or the renderer granted no sample, sees along
-// the unsampled direction instead of dividing by 0.
-Traced finish(HostState *state, const SampleLoop &loop, Ray kind, const Vector &dir) {
-  if (loop.counter <= 0) return trace_plain(kind, state, dir);
-  const double f = 1.0 / loop.counter;
-  Traced traced{Colour{}, loop.distance * f};
-  for (auto c : kRgb) traced.colour.*c = static_cast<float>(loop.sum.*c * f);
-  return traced;
+// The average over the samples taken. A lookup the renderer granted no
+// sample sees along the unsampled direction instead of dividing by 0.
+void average(HostState *state, const Sampler &sampler, Ray kind, const Vector &dir, Traced *out) {
+  if (sampler.counter <= 0) {
+    trace_plain(kind, state, dir, out);
+    return;
+  }
+  const double f = 1.0 / sampler.counter;
+  out->distance *= f;
+  for (auto c : kRgb) out->colour.*c = static_cast<float>(out->colour.*c * f);
 }
 
 // The direction of one dispersive sample for the sample value u. The sampled
@@ -72,59 +73,45 @@ Ray refract_at_sampled_index(HostState *state, const Surface &s, float dispersio
   return Ray::reflection;
 }
 
-// Dispersion alone draws one value per sample (the index); with blur it
-// draws three, the first two for the jitter and the third for the index.
-void disperse(HostState *state, const GlassParams *params, const Surface &s, const PathInputs &path,
-              bool blurred, SampleLoop *loop) {
-  const float w = param(state, params->spectrum_weight);
-  const SpectralBlend blend{w, static_cast<float>(1.0 - w)};
-  const int dimension = blurred ? 3 : 1;
-  while (next_sample(state, dimension, loop)) {
-    const double u = loop->values[dimension - 1];
-    Vector dir;
-    const Ray kind = refract_at_sampled_index(state, s, path.dispersion_amount, u, &dir);
-    if (blurred)
-      jitter_direction(&dir, &dir, path.blur_amount, static_cast<float>(loop->values[0]),
-                       static_cast<float>(loop->values[1]));
-    Colour colour;
-    trace_ray(kind, state, &dir, &colour, &loop->distance);
-    add_tinted_sample(loop, blend, u, colour);
-  }
-}
-
-// Every sample jitters the same direction.
-void blur(Ray kind, HostState *state, const Vector &base, float amount, SampleLoop *loop) {
-  while (next_sample(state, 2, loop)) {
-    Vector dir;
-    jitter_direction(&dir, &base, amount, static_cast<float>(loop->values[0]),
-                     static_cast<float>(loop->values[1]));
-    Colour colour;
-    trace_ray(kind, state, &dir, &colour, &loop->distance);
-    add_sample(loop, colour);
-  }
-}
-
 } // namespace
 
-Traced trace_blurred_reflection(HostState *state, const PathInputs &path) {
-  SampleLoop loop = start_loop(path.samples);
-  Vector mirror{};
-  mi_reflection_dir(&mirror, state);
-  blur(Ray::reflection, state, mirror, path.blur_amount, &loop);
-  return finish(state, loop, Ray::reflection, mirror);
+// Every sample jitters the same direction.
+void trace_blurred(Ray kind, HostState *state, Vector base, float amount, int32_t samples,
+                   Traced *out) {
+  Sampler sampler{{0.0, 0.0, 0.0}, 0, samples};
+  start_sums(out);
+  while (next_sample(state, 2, &sampler)) {
+    Vector dir;
+    jitter_direction(&dir, &base, amount, static_cast<float>(sampler.values[0]),
+                     static_cast<float>(sampler.values[1]));
+    Colour colour;
+    trace_ray(kind, state, &dir, &colour, &out->distance);
+    add_sample(out, colour);
+  }
+  average(state, sampler, kind, base, out);
 }
 
-// Positive amounts only: a negative or NaN amount switches its effect off
-// here, while the reflection still blurs with it.
-Traced trace_sampled_refraction(HostState *state, const GlassParams *params, const Surface &s,
-                                const PathInputs &path) {
-  SampleLoop loop = start_loop(path.samples);
-  const bool blurred = path.blur_amount > 0.0f;
-  if (path.dispersion_amount > 0.0f)
-    disperse(state, params, s, path, blurred, &loop);
-  else if (blurred)
-    blur(Ray::refraction, state, s.refraction_dir, path.blur_amount, &loop);
-  return finish(state, loop, Ray::refraction, s.refraction_dir);
+// Dispersion alone draws one value per sample (the index); with blur it
+// draws three, the first two for the jitter and the third for the index.
+void trace_dispersed(HostState *state, const GlassParams *params, const Surface &s,
+                     const PathInputs &path, bool with_blur, Traced *out) {
+  const float w = param(state, params->spectrum_weight);
+  const SpectralBlend blend{w, static_cast<float>(1.0 - w)};
+  const int dimension = with_blur ? 3 : 1;
+  Sampler sampler{{0.0, 0.0, 0.0}, 0, path.samples};
+  start_sums(out);
+  while (next_sample(state, dimension, &sampler)) {
+    const double u = sampler.values[dimension - 1];
+    Vector dir;
+    const Ray kind = refract_at_sampled_index(state, s, path.dispersion_amount, u, &dir);
+    if (with_blur)
+      jitter_direction(&dir, &dir, path.blur_amount, static_cast<float>(sampler.values[0]),
+                       static_cast<float>(sampler.values[1]));
+    Colour colour;
+    trace_ray(kind, state, &dir, &colour, &out->distance);
+    add_tinted_sample(out, blend, u, colour);
+  }
+  average(state, sampler, Ray::refraction, s.refraction_dir, out);
 }
 
 } // namespace vt
