@@ -1,9 +1,5 @@
 // The order is the contract: every parameter read and renderer call of a
-// whole shader call, and the shader re-entered from inside its own traces and
-// from several threads at once.
-#include <memory>
-#include <thread>
-
+// whole shader call, and the shader re-entered from inside its own traces.
 #include "material_fixture.h"
 
 namespace material {
@@ -168,59 +164,6 @@ TEST_F(GlassTest, TheChildIsReadRightAfterItsTrace) {
   };
   shade();
   EXPECT_NEAR(result.r, 0.5 * 0.5 + kEntering * 0.5 * 0.25, 1e-6);
-}
-
-TEST(MaterialThreads, ConcurrentCallsKeepTheirOwnValues) {
-  host().reset();
-  testhost::rebind_to_self();
-  host().mi_refraction_dir = [](Vector *out, HostState *, float, float) {
-    *out = {0, 0, -1};
-    return 1;
-  };
-  host().mi_fresnel_reflection = [](HostState *s, float in, float out) {
-    return s->ior_in == in && s->ior_out == out ? 0.1f : 0.0f;
-  };
-  auto trace = [](Colour *c, HostState *s, Vector *) {
-    *c = {1, 1, 1, 1};
-    s->child->hit_distance = 1.0;
-    return 1;
-  };
-  host().mi_trace_reflection = trace;
-  host().mi_trace_refraction = trace;
-
-  constexpr int kThreads = 4;
-  struct Scene {
-    testhost::ParamBlock block;
-    testhost::StateBlock sb;
-    HostState child{};
-    float expected = 0.0f;
-    bool all_equal = true;
-  };
-  std::vector<std::unique_ptr<Scene>> scenes;
-  for (int i = 0; i < kThreads; ++i) {
-    auto scene = std::make_unique<Scene>();
-    scene->block.params.ior = 1.2f + 0.2f * i;
-    scene->block.params.inside_color = {0.9f, 0.9f, 0.9f, 1.0f};
-    scene->block.params.inside_density = 1.0f;
-    scene->block.params.split_depth = scene->block.params.blur_depth = 10;
-    scene->sb.state.child = &scene->child;
-    Colour once{};
-    module().shade(&once, &scene->sb.state, &scene->block.params);
-    scene->expected = once.r;
-    scenes.push_back(std::move(scene));
-  }
-  std::vector<std::thread> threads;
-  for (auto &scene : scenes)
-    threads.emplace_back([s = scene.get()] {
-      for (int n = 0; n < 300; ++n) {
-        Colour c{};
-        module().shade(&c, &s->sb.state, &s->block.params);
-        s->all_equal = s->all_equal && c.r == s->expected;
-      }
-    });
-  for (auto &t : threads) t.join();
-  for (auto &scene : scenes) EXPECT_TRUE(scene->all_equal) << scene->block.params.ior;
-  EXPECT_NE(scenes[0]->expected, scenes[1]->expected);
 }
 
 } // namespace

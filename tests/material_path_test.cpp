@@ -48,24 +48,16 @@ TEST_F(Paths, RowsAreTriedFromTheTop) {
     reads.clear();
     refraction_ok = [ok = c.refraction](float, float) { return ok; };
     fresnel = c.fresnel;
-    p.split_depth = c.at_split_depth ? 0 : 1;
+    // The depth is both levels together: 2 + 1.
+    sb.state.reflection_level = 2;
+    sb.state.refraction_level = 1;
+    p.split_depth = c.at_split_depth ? 3 : 4;
     shade();
     EXPECT_EQ(host().count("mi_choose_simple_scatter_type"), c.asked ? 1u : 0u) << c.row;
     EXPECT_EQ(reflections(), c.reflect ? 1u : 0u) << c.row;
     EXPECT_EQ(refractions(), c.refract ? 1u : 0u) << c.row;
     // The split depth is not read when total reflection settles the choice.
     EXPECT_EQ(std::count(reads.begin(), reads.end(), "split_depth"), c.refraction ? 1 : 0) << c.row;
-  }
-}
-
-TEST_F(Paths, SplitDepthCountsBothLevels) {
-  sb.state.reflection_level = 2;
-  sb.state.refraction_level = 1;
-  for (int split : {2, 3, 4}) {
-    host().calls.clear();
-    p.split_depth = split;
-    shade();
-    EXPECT_EQ(host().count("mi_choose_simple_scatter_type"), split <= 3 ? 1u : 0u) << split;
   }
 }
 
