@@ -33,6 +33,8 @@ namespace {
 std::vector<Tag> read_light_names(const Node &node, const std::vector<Light> &lights) {
   std::vector<Tag> tags;
   size_t n = array_size(node);
+  if (n > static_cast<size_t>(kMaxLights))
+    fail(node, "at most " + std::to_string(kMaxLights) + " lights");
   for (size_t i = 0; i < n; ++i) {
     Node name = element(node, i);
     std::string s = read_string(name);

@@ -138,7 +138,7 @@ Light read_light(const Node &node, size_t index) {
     l.position = apply_point(t, {0, 0, 0});
     l.edge_u = apply_vector(t, {w, 0, 0});
     l.edge_v = apply_vector(t, {0, 0, h});
-    V3 n = cross(l.edge_v, l.edge_u); // -y for the untransformed rectangle
+    V3 n = cross(l.edge_u, l.edge_v); // -y for the untransformed rectangle
     l.area = length(n);
     l.normal = normalize(n);
     if (has(node, "samples")) l.samples = read_int_in(member(node, "samples"), 1, 4096);

@@ -98,8 +98,13 @@ bool fill_hit(RenderState &s, V3 origin, V3 dir, double t_max, bool lights_visib
   return true;
 }
 
-// Shades a filled state; false when its shader declines the ray.
-bool shade(RenderState &s, Colour *out) {
+Colour environment_along(const RenderState &s, V3 dir) {
+  return environment_colour(s.thread->rc->scene->environment, dir);
+}
+
+} // namespace
+
+bool shade_state(RenderState &s, Colour *out) {
   const RenderContext &rc = *s.thread->rc;
   if (s.light >= 0) {
     // Lights emit from their front only.
@@ -116,12 +121,6 @@ bool shade(RenderState &s, Colour *out) {
   return true;
 }
 
-Colour environment_along(const RenderState &s, V3 dir) {
-  return environment_colour(s.thread->rc->scene->environment, dir);
-}
-
-} // namespace
-
 V3 ray_origin(const RenderState &s, V3 dir) {
   // Far enough off the surface to clear single-precision intersection error
   // at this distance from the origin, and no farther.
@@ -129,11 +128,16 @@ V3 ray_origin(const RenderState &s, V3 dir) {
   return s.point + s.geo_normal * (dot(dir, s.geo_normal) >= 0 ? eps : -eps);
 }
 
-void trace_camera(ThreadContext &tc, V3 dir, uint64_t seed, Colour *out) {
+RenderState *open_root_hit(ThreadContext &tc, V3 origin, V3 dir, uint64_t seed) {
   RenderState *s = open_state(tc, nullptr, kRayEye);
   s->seed = seed;
-  if (fill_hit(*s, tc.rc->eye, dir, kNoFalloff, true) && shade(*s, out)) return;
-  *out = environment_along(*s, dir);
+  return fill_hit(*s, origin, dir, kNoFalloff, true) ? s : nullptr;
+}
+
+void trace_camera(ThreadContext &tc, V3 dir, uint64_t seed, Colour *out) {
+  RenderState *s = open_root_hit(tc, tc.rc->eye, dir, seed);
+  if (s == nullptr || !shade_state(*s, out))
+    *out = environment_colour(tc.rc->scene->environment, dir);
 }
 
 bool trace_secondary(RenderState &parent, int32_t ray_type, V3 dir, Colour *out) {
@@ -147,7 +151,7 @@ bool trace_secondary(RenderState &parent, int32_t ray_type, V3 dir, Colour *out)
   s->seed = child_seed(parent);
   parent.host.child = &s->host;
   double start = parent.falloff_start, stop = parent.falloff_stop;
-  if (!fill_hit(*s, ray_origin(parent, dir), dir, stop, true) || !shade(*s, out)) {
+  if (!fill_hit(*s, ray_origin(parent, dir), dir, stop, true) || !shade_state(*s, out)) {
     *out = environment_along(parent, dir);
     return false;
   }
@@ -164,7 +168,8 @@ void trace_gather(RenderState &parent, V3 dir, Colour *out) {
   RenderState *s = open_state(tc, &parent, kRayGather);
   if (s != nullptr) {
     s->seed = child_seed(parent);
-    if (fill_hit(*s, ray_origin(parent, dir), dir, kNoFalloff, false) && shade(*s, out)) return;
+    if (fill_hit(*s, ray_origin(parent, dir), dir, kNoFalloff, false) && shade_state(*s, out))
+      return;
   }
   *out = environment_along(parent, dir);
 }

@@ -1,0 +1,133 @@
+// Bad scene input stops with the file, the key path and what was expected,
+// and the command line then writes nothing.
+#include <fstream>
+#include <gtest/gtest.h>
+
+#include "cli/cli.h"
+#include "core/error.h"
+#include "scene/load_scene.h"
+#include "test_scenes.h"
+
+namespace vr {
+namespace {
+
+std::string load_error(const std::string &text) {
+  try {
+    load_scene_text(text, "bad.json", VR_TEST_DATA);
+  } catch (const InputError &e) {
+    return e.what();
+  }
+  return "no error";
+}
+
+TEST(SceneErrors, EachNamesFileKeyPathAndExpectation) {
+  EXPECT_EQ(
+      load_error(R"({"camera": {"fov": 40, "lens": 35}})"),
+      "bad.json: camera.lens: unknown key; expected one of: position, target, up, fov, resolution");
+  EXPECT_EQ(
+      load_error(R"({"options": {"samples": "many"}})"),
+      "bad.json: options.samples: expected an integer from 1 to 65536, got the string \"many\"");
+  EXPECT_EQ(load_error(R"({"camera": {"resolution": [0, 100]}})"),
+            "bad.json: camera.resolution[0]: expected an integer from 1 to 16384, got 0");
+  EXPECT_EQ(load_error(R"({"camera": {"resolution": [640, 20000]}})"),
+            "bad.json: camera.resolution[1]: expected an integer from 1 to 16384, got 20000");
+  // Missing files: our message, then the library's reason.
+  std::string mesh =
+      load_error(R"({"objects": [{"shape": "sphere"}, {"shape": "mesh", "file": "nowhere.obj"}]})");
+  EXPECT_EQ(mesh.rfind(std::string("bad.json: objects[1].file: cannot read the mesh '") +
+                           VR_TEST_DATA + "/nowhere.obj': ",
+                       0),
+            0u)
+      << mesh;
+  for (const char *image : {"sky.exr", "sky.png", "sky.hdr"}) {
+    std::string e =
+        load_error(std::string(R"({"environment": {"type": "image", "file": ")") + image + "\"}}");
+    EXPECT_EQ(e.rfind(std::string("bad.json: environment.file: cannot read the image '") +
+                          VR_TEST_DATA + "/" + image + "': ",
+                      0),
+              0u)
+        << e;
+  }
+  EXPECT_EQ(
+      load_error(
+          R"({"objects": [{"shape": "sphere", "material": {"type": "glass", "ior": [1.5]}}]})"),
+      "bad.json: objects[0].material.ior: expected a number, got an array of 1");
+  EXPECT_EQ(
+      load_error(R"({"objects": [{"shape": "torus"}]})"),
+      "bad.json: objects[0].shape: expected \"sphere\", \"box\", \"quad\" or \"mesh\", got the "
+      "string \"torus\"");
+  EXPECT_EQ(load_error(R"({"objects": [{"shape": "sphere", "size": [1, 2, 3]}]})"),
+            "bad.json: objects[0].size: unknown key for a sphere");
+  EXPECT_EQ(load_error(R"({"objects": [{"shape": "box", "transform": {"scale": 0}}]})"),
+            "bad.json: objects[0].transform.scale: expected a nonzero scale, got 0");
+  EXPECT_EQ(
+      load_error(R"({"objects": [{"shape": "box", "lights": ["key"]}]})"),
+      "bad.json: objects[0].lights[0]: expected the name of a light declared in \"lights\", got "
+      "the string \"key\"");
+}
+
+TEST(SceneErrors, MalformedJsonNamesLineAndColumn) {
+  std::string e = load_error("{\n  \"camera\": {\"fov\": 40,}\n}");
+  EXPECT_EQ(e.rfind("bad.json: malformed JSON: parse error at line 2, column 24:", 0), 0u) << e;
+}
+
+TEST(SceneErrors, AGoodSceneLoadsWhole) {
+  Scene s = load_scene_text(R"({
+      "camera": {"resolution": [32, 18], "fov": 50},
+      "options": {"samples": 2, "gather_rays": 3},
+      "environment": {"type": "gradient", "zenith": [0, 0, 1], "horizon": [1, 1, 1]},
+      "lights": [{"name": "key", "type": "area", "size": [2, 1], "samples": 3,
+                  "transform": {"translate": [0, 3, 0]}},
+                 {"type": "point", "position": [1, 2, 3], "intensity": 5}],
+      "objects": [{"shape": "mesh", "file": "tetra.obj", "lights": ["key"]},
+                  {"shape": "quad", "size": [4, 4]}]})",
+                            "good.json", VR_TEST_DATA);
+  EXPECT_EQ(s.camera.width, 32);
+  EXPECT_EQ(s.options.gather_rays, 3);
+  ASSERT_EQ(s.lights.size(), 2u);
+  EXPECT_EQ(s.lights[1].name, "light1");
+  EXPECT_DOUBLE_EQ(s.lights[0].area, 2.0);
+  EXPECT_DOUBLE_EQ(s.lights[0].normal.y, -1.0); // area lights shine down unless turned
+  EXPECT_FLOAT_EQ(s.lights[1].colour.g, 5.0f);
+  ASSERT_EQ(s.objects.size(), 2u);
+  EXPECT_EQ(s.objects[0].mesh.indices.size(), 12u);
+  EXPECT_EQ(s.objects[0].light_links, std::vector<Tag>{1});
+  EXPECT_EQ(s.objects[1].light_links, (std::vector<Tag>{1, 2})); // all lights by default
+  EXPECT_EQ(s.objects[1].material.kind, MaterialKind::Diffuse);
+}
+
+// Runs the command line in this process with the test module.
+int run(std::vector<std::string> args) {
+  args.insert(args.begin(), "vitrel-render");
+  args.insert(args.end(), {"--module", VITREL_MODULE_PATH, "--quiet"});
+  std::vector<char *> argv;
+  for (std::string &a : args) argv.push_back(a.data());
+  return run_cli(static_cast<int>(argv.size()), argv.data());
+}
+
+TEST(SceneErrors, TheCommandLineStopsWithoutWritingAnything) {
+  std::string scene = test::temp_path("broken.json");
+  std::ofstream(scene) << R"({"camera": {"resolution": [16, 9]}, "objects": [{"shape": "cube"}]})";
+  std::string out = test::temp_path("broken.png");
+  EXPECT_EQ(run({scene, "-o", out}), kExitBadInput);
+  EXPECT_FALSE(test::file_exists(out));
+
+  EXPECT_EQ(run({test::temp_path("absent.json"), "-o", out}), kExitBadInput);
+  EXPECT_EQ(run({scene, "-o", test::temp_path("picture.jpg")}), kExitUsage);
+  EXPECT_EQ(run({"--size", "16by9", "-o", out}), kExitUsage);
+  EXPECT_EQ(run({"--size", "16x9", "--crop", "0,0,17,9", "-o", out}), kExitUsage);
+  EXPECT_EQ(run({"--spp", "0", "-o", out}), kExitUsage);
+  EXPECT_FALSE(test::file_exists(out));
+}
+
+TEST(SceneErrors, TheCommandLineRendersAGoodScene) {
+  std::string scene = test::temp_path("good.json");
+  std::ofstream(scene) << R"({"camera": {"resolution": [8, 6]}, "options": {"samples": 1},
+      "objects": [{"shape": "sphere", "material": {"type": "glass"}}]})";
+  std::string out = test::temp_path("good.exr");
+  EXPECT_EQ(run({scene, "-o", out, "--threads", "1"}), kExitOk);
+  EXPECT_TRUE(test::file_exists(out));
+}
+
+} // namespace
+} // namespace vr

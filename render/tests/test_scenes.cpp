@@ -1,0 +1,62 @@
+#include "test_scenes.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "shading/trace.h"
+
+namespace vr::test {
+
+const ShaderModule &module() {
+  static const ShaderModule m = load_module(VITREL_MODULE_PATH);
+  return m;
+}
+
+std::unique_ptr<TestScene> make_scene(const std::string &json, bool single_path) {
+  auto t = std::make_unique<TestScene>();
+  t->scene = load_scene_text(json, "test.json", VR_TEST_DATA);
+  build_accel(t->scene, &t->accel);
+  make_render_context(t->scene, t->accel, module(), single_path, &t->rc);
+  init_thread_context(t->rc, &t->tc);
+  return t;
+}
+
+Framebuffer render_full(TestScene &t, int threads) {
+  RenderSettings settings;
+  settings.threads = threads;
+  settings.region = {0, 0, t.scene.camera.width, t.scene.camera.height};
+  return render_image(t.rc, settings, nullptr);
+}
+
+Colour pixel(const Framebuffer &fb, int x, int y) {
+  const float *p =
+      &fb.rgba[(static_cast<size_t>(y - fb.region.y0) * fb.region.width() + (x - fb.region.x0)) *
+               4];
+  return {p[0], p[1], p[2], p[3]};
+}
+
+RenderState &probe(TestScene &t, V3 origin, V3 dir) {
+  RenderState *s = open_root_hit(t.tc, origin, normalize(dir), 12345);
+  if (s == nullptr) {
+    ADD_FAILURE() << "the probe ray hit nothing";
+    return t.tc.arena[0];
+  }
+  return *s;
+}
+
+std::string temp_path(const std::string &name) {
+  static const std::string folder = [] {
+    char tmpl[] = "/tmp/vitrel-render-test-XXXXXX";
+    const char *made = mkdtemp(tmpl);
+    return std::string(made ? made : "/tmp");
+  }();
+  return folder + "/" + name;
+}
+
+bool file_exists(const std::string &path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0;
+}
+
+} // namespace vr::test

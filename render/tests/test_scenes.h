@@ -1,0 +1,40 @@
+// Small scenes rendered in-process with the real module, for the tests.
+#ifndef VITREL_RENDER_TESTS_TEST_SCENES_H
+#define VITREL_RENDER_TESTS_TEST_SCENES_H
+
+#include <memory>
+#include <string>
+
+#include "image/framebuffer.h"
+#include "render/render.h"
+#include "scene/load_scene.h"
+#include "shading/state.h"
+
+namespace vr::test {
+
+// The module under test, loaded once, bound to this test program.
+const ShaderModule &module();
+
+// A scene from JSON text, with its BVH, render context and one thread's
+// storage, ready to render or to probe.
+struct TestScene {
+  Scene scene;
+  Accel accel;
+  RenderContext rc;
+  ThreadContext tc;
+};
+std::unique_ptr<TestScene> make_scene(const std::string &json, bool single_path = false);
+
+Framebuffer render_full(TestScene &t, int threads = 1);
+// r, g, b, a of pixel (x, y).
+Colour pixel(const Framebuffer &fb, int x, int y);
+
+// The root state of a primary ray from origin along dir; fails the test on a miss.
+RenderState &probe(TestScene &t, V3 origin, V3 dir);
+
+std::string temp_path(const std::string &name);
+bool file_exists(const std::string &path);
+
+} // namespace vr::test
+
+#endif
