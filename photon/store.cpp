@@ -5,9 +5,9 @@ namespace vt {
 
 namespace {
 
-// Light arriving straight from a light source is lit directly on the layer, so
-// such a photon is not stored. Passing through transparency is no bounce: the
-// nearest ancestor of another kind decides.
+// The layer's direct light comes from the lights themselves; a photon straight
+// from a light would count it twice, so it is not stored. Passing through
+// transparency is no bounce: the nearest ancestor of another kind decides.
 bool straight_from_light(const HostState *state) {
   const HostState *origin = state->parent;
   // A photon without a recorded origin is not known to come straight from a

@@ -24,41 +24,61 @@ constexpr Vector kRefracted{0.0f, 0.6f, -0.8f};
 constexpr Vector kDiffuseUp{0.6f, 0.0f, 0.8f};
 constexpr Vector kDiffuseDown{0.6f, 0.0f, -0.8f};
 
-class Photon : public ::testing::Test {
+struct Rgb {
+  float r, g, b;
+};
+
+inline void expect_rgb(const Colour &c, Rgb e) {
+  EXPECT_FLOAT_EQ(c.r, e.r);
+  EXPECT_FLOAT_EQ(c.g, e.g);
+  EXPECT_FLOAT_EQ(c.b, e.b);
+}
+
+inline bool same(const Vector &a, const Vector &b) {
+  return a.x == b.x && a.y == b.y && a.z == b.z;
+}
+
+// The renderer's answers for one call, and what the module handed it.
+struct Exchange {
+  float fresnel = 0.2f;
+  int scatter_type = 13;
+  int continuation_answer = 1;
+  double sample_1d = 0.375; // spectral weights (2, 2, 0)
+  std::array<double, 2> sample_2d{0.25, 0.75};
+  bool host_writes = true; // false: mi_sample and the direction operations write nothing
+  std::function<void(Colour *chosen)> rewrite_chosen;
+
+  std::vector<std::string> reads;
+  float fresnel_ior_in = 0, fresnel_ior_out = 0;
+  Colour *offered[4] = {};
+  Colour offers[4] = {};
+  std::vector<int> sample_dimensions;
+  float transmit_ior_in = 0, transmit_ior_out = 0;
+  Colour emitted_energy{-1, -1, -1, -1};
+  Vector emitted_direction{-1, -1, -1};
+};
+
+class Photon : public ::testing::Test, protected Exchange {
 protected:
   // Also starts each case of a table afresh.
   void SetUp() override {
+    static_cast<Exchange &>(*this) = Exchange{};
     host().reset();
     testhost::rebind_to_self();
     block = testhost::ParamBlock();
-    energy = {2.0f, 4.0f, 8.0f, 0.75f};
-    fresnel = 0.2f;
-    scatter_type = 13;
-    continuation_answer = 1;
-    host_writes = true;
-    rewrite_chosen = nullptr;
-    reads.clear();
-    sample_dimensions.clear();
-    for (int i = 0; i < 4; ++i) {
-      offered[i] = nullptr;
-      offers[i] = Colour{-1, -1, -1, -1};
-    }
-    emitted_energy = Colour{-1, -1, -1, -1};
-    emitted_direction = Vector{-1, -1, -1};
 #define CONNECT(type, name) block.connect(&block.params.name);
     VITREL_GLASS_PARAMS(CONNECT)
 #undef CONNECT
     sb.connect_interface(block);
     GlassParams &p = block.params;
-    p.photon_specular_color = {1.0f, 1.0f, 1.0f, 1.0f};
-    p.photon_diffuse_color = {1.0f, 1.0f, 1.0f, 1.0f};
+    p.photon_specular_color = p.photon_diffuse_color = {1.0f, 1.0f, 1.0f, 1.0f};
     p.inside_color = p.outside_color = {1.0f, 1.0f, 1.0f, 1.0f};
-    sb.state.ray_type = 13;
+    energy = {2.0f, 4.0f, 8.0f, 0.75f};
+    sb.state.ray_type = parent.ray_type = 13;
     sb.state.parent = &parent;
     sb.state.inverted_normal = 0;
     sb.state.hit_distance = 2.0;
-    parent.ray_type = 13;
-    script();
+    script(host());
   }
 
   int shade() { return testhost::module().shade_photon(&energy, &sb.state, &block.params); }
@@ -72,44 +92,16 @@ protected:
     return out;
   }
   size_t count_reads(const std::string &field) const {
-    size_t n = 0;
-    for (const std::string &r : reads) n += r == field;
-    return n;
-  }
-  bool emitted() const {
-    for (const char *op : {"mi_photon_reflection_specular", "mi_photon_reflection_diffuse",
-                           "mi_photon_transmission_specular", "mi_photon_transmission_diffuse"})
-      if (host().count(op) != 0) return true;
-    return false;
+    return std::count(reads.begin(), reads.end(), field);
   }
 
   testhost::ParamBlock block;
   testhost::StateBlock sb;
   HostState parent{};
-  Colour energy{2.0f, 4.0f, 8.0f, 0.75f};
-
-  // Answers.
-  float fresnel = 0.2f;
-  int scatter_type = 13;
-  int continuation_answer = 1;
-  double sample_1d = 0.375; // spectral weights (2, 2, 0)
-  std::array<double, 2> sample_2d{0.25, 0.75};
-  bool host_writes = true; // false: mi_sample and the direction operations write nothing
-  std::function<void(Colour *chosen)> rewrite_chosen;
-
-  // What the module handed over.
-  std::vector<std::string> reads;
-  float fresnel_ior_in = 0, fresnel_ior_out = 0;
-  Colour *offered[4] = {};
-  Colour offers[4] = {};
-  std::vector<int> sample_dimensions;
-  float transmit_ior_in = 0, transmit_ior_out = 0;
-  Colour emitted_energy{};
-  Vector emitted_direction{};
+  Colour energy{};
 
 private:
-  void script() {
-    testhost::ScriptedHost &h = host();
+  void script(testhost::ScriptedHost &h) {
     h.mi_phen_eval = [this](HostState *, void *field) {
       reads.push_back(field_name(field));
       return field;
@@ -122,25 +114,20 @@ private:
     h.mi_choose_simple_scatter_type = [this](HostState *, Colour *dr, Colour *sr, Colour *dt,
                                              Colour *st) {
       Colour *given[4] = {dr, sr, dt, st};
-      for (int i = 0; i < 4; ++i) {
-        offered[i] = given[i];
-        if (given[i] != nullptr) offers[i] = *given[i];
-      }
-      Colour *chosen = scatter_type == 10   ? sr
-                       : scatter_type == 12 ? dr
-                       : scatter_type == 13 ? st
-                       : scatter_type == 15 ? dt
-                                            : nullptr;
-      if (rewrite_chosen && chosen != nullptr) rewrite_chosen(chosen);
+      for (int i = 0; i < 4; ++i)
+        if ((offered[i] = given[i]) != nullptr) offers[i] = *given[i];
+      const int index = scatter_type == 12   ? 0
+                        : scatter_type == 10 ? 1
+                        : scatter_type == 15 ? 2
+                                             : 3;
+      if (rewrite_chosen && given[index] != nullptr) rewrite_chosen(given[index]);
       return scatter_type;
     };
     h.mi_sample = [this](double *values, int *count, HostState *, int dimension, int *n) {
-      EXPECT_EQ(count, nullptr);
-      EXPECT_EQ(n, nullptr);
+      EXPECT_TRUE(count == nullptr && n == nullptr);
       sample_dimensions.push_back(dimension);
-      if (!host_writes) return 1;
-      if (dimension == 1) values[0] = sample_1d;
-      if (dimension == 2) std::copy(sample_2d.begin(), sample_2d.end(), values);
+      if (host_writes && dimension == 1) values[0] = sample_1d;
+      if (host_writes && dimension == 2) std::copy(sample_2d.begin(), sample_2d.end(), values);
       return 1;
     };
     auto direction = [this](Vector v) {
@@ -162,11 +149,10 @@ private:
       emitted_direction = *dir;
       return continuation_answer;
     };
-    h.mi_photon_reflection_specular = emit;
-    h.mi_photon_reflection_diffuse = emit;
-    h.mi_photon_transmission_specular = emit;
-    h.mi_photon_transmission_diffuse = emit;
+    h.mi_photon_reflection_specular = h.mi_photon_reflection_diffuse = emit;
+    h.mi_photon_transmission_specular = h.mi_photon_transmission_diffuse = emit;
   }
+
   std::string field_name(const void *field) const {
 #define NAME_OF(type, name)                                                                        \
   if (field == &block.params.name) return #name;
@@ -175,10 +161,6 @@ private:
     return "?";
   }
 };
-
-inline bool same(const Vector &a, const Vector &b) {
-  return a.x == b.x && a.y == b.y && a.z == b.z;
-}
 
 } // namespace phototest
 

@@ -4,13 +4,11 @@
 
 namespace {
 
+using phototest::expect_rgb;
 using phototest::Photon;
+using phototest::Rgb;
 using testhost::host;
 using Events = std::vector<std::string>;
-
-struct Rgb {
-  float r, g, b;
-};
 
 TEST_F(Photon, DispersedBlurredTransmissionRunsInOrder) {
   GlassParams &p = block.params;
@@ -22,7 +20,6 @@ TEST_F(Photon, DispersedBlurredTransmissionRunsInOrder) {
   p.blur = 0.1f;
   p.dispersion = 0.05f;
   sb.state.inverted_normal = 1; // leaving: the back layer, and the inside absorbs
-
   EXPECT_EQ(shade(), 1);
   EXPECT_EQ(events(), (Events{"param:outside_medium",
                               "param:opacity",
@@ -51,73 +48,48 @@ TEST_F(Photon, DispersedBlurredTransmissionRunsInOrder) {
   EXPECT_EQ(sample_dimensions, (std::vector<int>{1, 2}));
 }
 
-TEST_F(Photon, OpacitySplitsTheEnergy) {
+TEST_F(Photon, OpacityAndTheSideSeenSplitTheEnergy) {
   struct Case {
     float opacity;
-    Colour layer;
-    bool diffuse_offered;
-    Rgb diffuse_reflection, diffuse_transmission;
+    uint8_t inverted;                             // only 1 shows the back layer
+    Rgb diffuse_reflection, diffuse_transmission; // all -1: handed over as null
     float specular_reflection, specular_transmission;
     bool stored;
   };
+  const Rgb null{-1, -1, -1};
   const Case cases[] = {
       // Above 1 acts as 1: all of it is the layer's, and all of that comes back.
-      {1.5f, {0.5f, 0.25f, 1.0f, 0.5f}, true, {0.5f, 0.25f, 1.0f}, {0, 0, 0}, 0.0f, 0.0f, true},
+      {1.5f, 0, {1.0f, 0.5f, 0.0f}, {0, 0, 0}, 0.0f, 0.0f, true},
       // Below 0 acts as 0: no layer at all, however bright.
-      {-0.2f, {1, 1, 1, 1}, false, {0, 0, 0}, {0, 0, 0}, 0.2f, 0.8f, false},
-      {0.5f,
-       {1.0f, 0.5f, 0.0f, 1.0f},
-       true,
-       {0.25f, 0.125f, 0},
-       {0.25f, 0.125f, 0},
-       0.1f,
-       0.4f,
-       true},
+      {-0.2f, 0, null, null, 0.2f, 0.8f, false},
+      {0.5f, 0, {0.25f, 0.125f, 0}, {0.25f, 0.125f, 0}, 0.1f, 0.4f, true},
+      {0.5f, 2, {0.25f, 0.125f, 0}, {0.25f, 0.125f, 0}, 0.1f, 0.4f, true},
       // A black layer is still a layer: offered by address, but nothing to store.
-      {0.7f, {0, 0, 0, 1}, true, {0, 0, 0}, {0, 0, 0}, 0.06f, 0.24f, false},
+      {0.5f, 1, {0, 0, 0}, {0, 0, 0}, 0.1f, 0.4f, false},
   };
   for (const Case &c : cases) {
     SetUp();
     block.params.opacity = c.opacity;
-    block.params.front_color = c.layer;
+    block.params.front_color = {1.0f, 0.5f, 0.0f, 0.5f};
+    block.params.back_color = {0.0f, 0.0f, 0.0f, 1.0f};
+    sb.state.inverted_normal = c.inverted;
     shade();
-    SCOPED_TRACE(c.opacity);
-    EXPECT_EQ(offered[0] != nullptr, c.diffuse_offered);
-    EXPECT_EQ(offered[2] != nullptr, c.diffuse_offered);
-    ASSERT_NE(offered[1], nullptr);
-    ASSERT_NE(offered[3], nullptr);
-    const Colour &dr = offers[0], &sr = offers[1], &dt = offers[2], &st = offers[3];
-    if (c.diffuse_offered) {
-      EXPECT_FLOAT_EQ(dr.r, c.diffuse_reflection.r);
-      EXPECT_FLOAT_EQ(dr.g, c.diffuse_reflection.g);
-      EXPECT_FLOAT_EQ(dr.b, c.diffuse_reflection.b);
-      EXPECT_EQ(dr.a, c.layer.a);
-      EXPECT_FLOAT_EQ(dt.r, c.diffuse_transmission.r);
-      EXPECT_FLOAT_EQ(dt.g, c.diffuse_transmission.g);
-      EXPECT_FLOAT_EQ(dt.b, c.diffuse_transmission.b);
+    SCOPED_TRACE(testing::Message() << c.opacity << " inverted " << int(c.inverted));
+    const bool layer = c.diffuse_reflection.r >= 0;
+    EXPECT_EQ(offered[0] != nullptr, layer);
+    EXPECT_EQ(offered[2] != nullptr, layer);
+    if (layer) {
+      expect_rgb(offers[0], c.diffuse_reflection);
+      expect_rgb(offers[2], c.diffuse_transmission);
+      EXPECT_EQ(offers[0].a, c.inverted == 1 ? 1.0f : 0.5f); // the layer's alpha
     }
-    for (const Colour *s : {&sr, &st}) EXPECT_TRUE(s->r == s->g && s->g == s->b);
-    EXPECT_FLOAT_EQ(sr.r, c.specular_reflection);
-    EXPECT_FLOAT_EQ(st.r, c.specular_transmission);
+    expect_rgb(offers[1], {c.specular_reflection, c.specular_reflection, c.specular_reflection});
+    expect_rgb(offers[3],
+               {c.specular_transmission, c.specular_transmission, c.specular_transmission});
     // The alphas the split has no value for are defined.
-    EXPECT_EQ(sr.a, 0.0f);
-    EXPECT_EQ(st.a, 0.0f);
+    EXPECT_TRUE(offers[1].a == 0.0f && offers[3].a == 0.0f);
     EXPECT_EQ(host().count("mi_store_photon"), c.stored ? 1u : 0u);
-    EXPECT_EQ(count_reads("front_color"), c.diffuse_offered ? 1u : 0u);
-  }
-}
-
-TEST_F(Photon, TheSideSeenChoosesTheLayerColour) {
-  // Only an inverted_normal of exactly 1 is the back.
-  for (uint8_t inverted : {0, 1, 2}) {
-    SetUp();
-    block.params.opacity = 1.0f;
-    block.params.front_color = {0.1f, 0.1f, 0.1f, 1.0f};
-    block.params.back_color = {0.9f, 0.9f, 0.9f, 1.0f};
-    sb.state.inverted_normal = inverted;
-    shade();
-    EXPECT_EQ(offers[0].r, inverted == 1 ? 0.9f : 0.1f);
-    EXPECT_EQ(count_reads("back_color") + count_reads("front_color"), 1u);
+    EXPECT_EQ(count_reads("front_color") + count_reads("back_color"), layer ? 1u : 0u);
   }
 }
 
@@ -133,8 +105,8 @@ TEST_F(Photon, BoostRaisesTheReflectance) {
     block.params.reflection_boost = c.boost;
     fresnel = c.fresnel;
     shade();
-    SCOPED_TRACE(c.boost);
-    EXPECT_EQ(offers[1].r, c.reflectance) << c.fresnel;
+    SCOPED_TRACE(testing::Message() << c.boost << " " << c.fresnel);
+    EXPECT_EQ(offers[1].r, c.reflectance);
     EXPECT_EQ(offers[3].r, static_cast<float>(1.0 - c.reflectance));
     EXPECT_EQ(count_reads("reflection_boost"), c.boost > 0 ? 2u : 1u);
   }
@@ -153,14 +125,10 @@ TEST_F(Photon, OutsideMediumAndOwnIndicesChooseTheIndices) {
       p.photon_own_ior = own;
       shade();
       SCOPED_TRACE(testing::Message() << "outside_medium " << medium << " own " << own);
-      const float glass = own == 1 ? 1.7f : 1.5f;
-      const float outside = medium == 0 ? 1.0f : own == 1 ? 1.3f : 1.2f;
       // Entering: from the outside into the glass.
-      EXPECT_EQ(fresnel_ior_in, outside);
-      EXPECT_EQ(fresnel_ior_out, glass);
-      EXPECT_EQ(sb.state.ior_in, outside);
-      EXPECT_EQ(sb.state.ior_out, glass);
-      EXPECT_EQ(count_reads("photon_ior") + count_reads("ior"), 1u);
+      EXPECT_EQ(fresnel_ior_in, medium == 0 ? 1.0f : own == 1 ? 1.3f : 1.2f);
+      EXPECT_EQ(fresnel_ior_out, own == 1 ? 1.7f : 1.5f);
+      EXPECT_TRUE(sb.state.ior_in == fresnel_ior_in && sb.state.ior_out == fresnel_ior_out);
       EXPECT_EQ(count_reads("photon_outside_ior") + count_reads("outside_ior"),
                 medium == 0 ? 0u : 1u);
     }
@@ -189,54 +157,44 @@ TEST_F(Photon, StoresUnlessStraightFromALight) {
     }
     sb.state.parent = c.chain.empty() ? nullptr : &chain[0];
     sb.state.ray_type = c.own_type;
-    HostState *stored_state = nullptr;
-    Colour stored_energy{};
+    std::vector<std::pair<HostState *, float>> stores;
     host().mi_store_photon = [&](Colour *e, HostState *s) {
-      stored_energy = *e;
-      stored_state = s;
+      stores.emplace_back(s, e->g);
       return 1;
     };
     shade();
     SCOPED_TRACE(testing::Message() << "chain of " << c.chain.size() << " own " << c.own_type);
-    EXPECT_EQ(host().count("mi_store_photon"), c.stored ? 1u : 0u);
-    if (c.stored) {
-      EXPECT_EQ(stored_state, &sb.state);
-      EXPECT_EQ(stored_energy.g, 4.0f); // as it arrived
-    }
+    // The photon is stored at this hit, as it arrived.
+    using Stores = std::vector<std::pair<HostState *, float>>;
+    const Stores expected = c.stored ? Stores{{&sb.state, 4.0f}} : Stores{};
+    EXPECT_EQ(stores, expected);
   }
 }
 
 TEST_F(Photon, EachScatterTypeReturnsItsOwnResult) {
   struct Case {
     int type;
-    const char *continuation; // null: nothing emitted
+    const char *last_call;
   };
-  const Case cases[] = {{8, nullptr},
-                        {9, nullptr},
-                        {11, nullptr},
-                        {14, nullptr},
-                        {-1, nullptr},
-                        {10, "mi_photon_reflection_specular"},
-                        {12, "mi_photon_reflection_diffuse"},
-                        {13, "mi_photon_transmission_specular"},
-                        {15, "mi_photon_transmission_diffuse"}};
+  const Case cases[] = {
+      {8, "mi_choose_simple_scatter_type"},  {9, "mi_choose_simple_scatter_type"},
+      {11, "mi_choose_simple_scatter_type"}, {14, "mi_choose_simple_scatter_type"},
+      {-1, "mi_choose_simple_scatter_type"}, {10, "mi_photon_reflection_specular"},
+      {12, "mi_photon_reflection_diffuse"},  {13, "mi_photon_transmission_specular"},
+      {15, "mi_photon_transmission_diffuse"}};
   for (const Case &c : cases) {
     for (int answer : {0, 1}) {
       SetUp();
       block.params.opacity = 0.5f;
-      block.params.front_color = {1, 1, 1, 1};
       scatter_type = c.type;
       continuation_answer = answer;
       const int result = shade();
       SCOPED_TRACE(c.type);
-      if (c.continuation != nullptr) {
-        EXPECT_EQ(result, answer);
-        EXPECT_EQ(host().calls.back(), c.continuation);
-      } else {
-        EXPECT_EQ(result, c.type == 8 ? 1 : 0);
-        EXPECT_EQ(host().calls.back(), "mi_choose_simple_scatter_type");
-        EXPECT_FALSE(emitted());
-      }
+      const bool goes_on = c.type >= 10 && c.type != 11 && c.type != 14;
+      EXPECT_EQ(result, goes_on ? answer : c.type == 8 ? 1 : 0);
+      EXPECT_EQ(host().calls.back(), c.last_call);
+      EXPECT_EQ(std::vector<float>({energy.r, energy.g, energy.b, energy.a}),
+                std::vector<float>({2.0f, 4.0f, 8.0f, 0.75f}));
     }
   }
 }
