@@ -66,7 +66,7 @@ def main():
     if len(sys.argv) < 4:
         print(__doc__)
         return 2
-    program, module, scenarios = sys.argv[1], sys.argv[2], sys.argv[3:]
+    program, module, scenarios = sys.argv[1], os.path.abspath(sys.argv[2]), sys.argv[3:]
     for scenario in scenarios:
         once = module_instructions(program, module, scenario, CALLS)
         twice = module_instructions(program, module, scenario, 2 * CALLS)

@@ -6,16 +6,11 @@
 
 namespace vt {
 
-const void *eval_field(HostState *state, const void *field) {
-  // A host without a shader record has no connections to report.
-  const HostShader *shader = state->shader;
-  if (shader == nullptr || shader->interface_offset == 0) return field;
-
+const void *eval_connected_field(HostState *state, const void *field, int32_t interface_offset) {
   // The connection flag lies interface_offset bytes past the field itself; it
   // need not be aligned for an int32_t, so it is copied out bytewise.
   int32_t connected;
-  std::memcpy(&connected, static_cast<const char *>(field) + shader->interface_offset,
-              sizeof connected);
+  std::memcpy(&connected, static_cast<const char *>(field) + interface_offset, sizeof connected);
   if (connected == 0) return field;
 
   // A host that cannot evaluate the connection gets the constant in place
