@@ -29,7 +29,9 @@ inline V3 normalize(V3 a) {
   double l = length(a);
   return l > 0 ? a * (1 / l) : a;
 }
-inline double max_abs(V3 a) { return std::max({std::fabs(a.x), std::fabs(a.y), std::fabs(a.z)}); }
+inline double max_abs(V3 a) {
+  return std::max(std::max(std::fabs(a.x), std::fabs(a.y)), std::fabs(a.z));
+}
 inline double component(V3 a, int i) { return i == 0 ? a.x : i == 1 ? a.y : a.z; }
 
 inline V3 to_v3(const Vector &v) { return {v.x, v.y, v.z}; }

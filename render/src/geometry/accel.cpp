@@ -89,6 +89,7 @@ void fill_sphere_hit(const Object &o, V3 origin, V3 dir, double t, SurfaceHit *h
   hit->point = apply_point(o.transform, local);
   hit->geo_normal = normalize(apply_normal(o.inverse, local));
   hit->shading_normal = hit->geo_normal;
+  if (!o.textured) return; // the angles cost more than the rest of the hit
   hit->u = 0.5 + std::atan2(local.z, local.x) / (2 * kPi);
   hit->v = std::acos(std::clamp(local.y, -1.0, 1.0)) / kPi;
 }

@@ -42,50 +42,64 @@ Matrix direction_numbers(int dimension) {
   return v;
 }
 
-std::array<Matrix, kSobolDimensions> make_matrices() {
-  std::array<Matrix, kSobolDimensions> all{};
-  for (int d = 0; d < kSobolDimensions; ++d) all[d] = direction_numbers(d);
-  return all;
-}
-
-const std::array<Matrix, kSobolDimensions> kMatrices = make_matrices();
-
 uint32_t reverse_bits(uint32_t x) {
   x = ((x >> 1) & 0x55555555u) | ((x & 0x55555555u) << 1);
   x = ((x >> 2) & 0x33333333u) | ((x & 0x33333333u) << 2);
   x = ((x >> 4) & 0x0f0f0f0fu) | ((x & 0x0f0f0f0fu) << 4);
-  x = ((x >> 8) & 0x00ff00ffu) | ((x & 0x00ff00ffu) << 8);
-  return (x >> 16) | (x << 16);
+  return __builtin_bswap32(x);
 }
 
-} // namespace
+// The matrices twice: as they are, and with every column bit-reversed, which
+// is the order the scrambling works in.
+struct Matrices {
+  std::array<Matrix, kSobolDimensions> plain, reversed;
+};
 
-uint32_t sobol_bits(uint32_t index, int dimension) {
-  const Matrix &v = kMatrices[dimension];
+Matrices make_matrices() {
+  Matrices all{};
+  for (int d = 0; d < kSobolDimensions; ++d) {
+    all.plain[d] = direction_numbers(d);
+    for (int k = 0; k < 32; ++k) all.reversed[d][k] = reverse_bits(all.plain[d][k]);
+  }
+  return all;
+}
+
+const Matrices kMatrices = make_matrices();
+
+uint32_t multiply(const Matrix &v, uint32_t index) {
   uint32_t x = 0;
   for (int k = 0; index != 0; ++k, index >>= 1)
     if (index & 1u) x ^= v[k];
   return x;
 }
 
-uint32_t owen_scramble(uint32_t bits, uint32_t seed) {
-  // Burley's hash-based Owen scrambling: a Laine-Karras permutation on the
-  // reversed bits, where each bit is flipped by a hash of the bits above it.
-  uint32_t x = reverse_bits(bits);
+// Burley's hash-based Owen scrambling works on reversed bits: a Laine-Karras
+// permutation, in which each bit is flipped by a hash of the bits below it.
+uint32_t laine_karras(uint32_t x, uint32_t seed) {
   x += seed;
   x ^= x * 0x6c50b47cu;
   x ^= x * 0xb82f1e52u;
   x ^= x * 0xc7afe638u;
   x ^= x * 0x8d22f6e6u;
-  return reverse_bits(x);
+  return x;
+}
+
+} // namespace
+
+uint32_t sobol_bits(uint32_t index, int dimension) {
+  return multiply(kMatrices.plain[dimension], index);
+}
+
+uint32_t owen_scramble(uint32_t bits, uint32_t seed) {
+  return reverse_bits(laine_karras(reverse_bits(bits), seed));
 }
 
 double scrambled_sobol(uint32_t index, int dimension, uint64_t seed) {
-  uint64_t dim_seed = hash_combine(seed, static_cast<uint64_t>(dimension));
+  uint64_t dim_seed = mix64(seed + 0x9e3779b97f4a7c15ull * static_cast<uint64_t>(dimension + 1));
   if (dimension >= kSobolDimensions)
     return unit_from_bits(static_cast<uint32_t>(hash_combine(dim_seed, index)));
-  return unit_from_bits(
-      owen_scramble(sobol_bits(index, dimension), static_cast<uint32_t>(dim_seed)));
+  uint32_t reversed = multiply(kMatrices.reversed[dimension], index);
+  return unit_from_bits(reverse_bits(laine_karras(reversed, static_cast<uint32_t>(dim_seed))));
 }
 
 } // namespace vr

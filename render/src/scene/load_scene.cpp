@@ -241,6 +241,8 @@ Object read_object(const Node &node, size_t index, const std::vector<Light> &lig
     o.material = read_material(member(node, "material"), lights);
   else
     o.material.diffuse.constant = {0.8f, 0.8f, 0.8f, 1};
+  o.textured = o.material.kind == MaterialKind::Glass ? !o.material.glass.connections.empty()
+                                                      : o.material.diffuse.textured;
   if (has(node, "lights")) {
     o.light_links = read_light_links(member(node, "lights"), lights);
   } else {

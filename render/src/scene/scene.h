@@ -79,6 +79,7 @@ struct Object {
   Mesh mesh; // box, quad and mesh shapes; spheres are the unit sphere under `transform`
   Material material;
   std::vector<Tag> light_links; // the lights that illuminate this object
+  bool textured = false;        // some texture reads the surface's (u, v)
 };
 
 enum class LightKind { Point, Area };

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "../core/hash.h"
+#include "../sampler/path_sampling.h"
 #include "../sampler/sobol.h"
 #include "trace.h"
 
@@ -34,9 +34,8 @@ V3 light_point(const RenderState &s, const Light &l, int k, V3 point, Colour *co
     *colour = {l.colour.r * falloff, l.colour.g * falloff, l.colour.b * falloff, 1};
     return l.position;
   }
-  uint64_t seed = hash_combine(s.seed, s.light_stream);
-  double a = scrambled_sobol(static_cast<uint32_t>(k), 0, seed) - 0.5;
-  double b = scrambled_sobol(static_cast<uint32_t>(k), 1, seed) - 0.5;
+  double a = scrambled_sobol(static_cast<uint32_t>(k), 0, s.light_seed) - 0.5;
+  double b = scrambled_sobol(static_cast<uint32_t>(k), 1, s.light_seed) - 0.5;
   V3 p = l.position + l.edge_u * a + l.edge_v * b;
   V3 d = p - point;
   double r2 = dot(d, d);
@@ -54,7 +53,7 @@ bool sample_light(RenderState &s, Tag tag, int *count, Colour *colour, V3 *dir, 
   if (l == nullptr || count == nullptr) return false;
   int budget = std::min(l->kind == LightKind::Point ? 1 : l->samples, max_samples);
   if (*count < 0 || *count >= budget) return false;
-  if (*count == 0) s.light_stream = ++s.draws;
+  if (*count == 0) s.light_seed = draw_seed(s);
   int k = (*count)++;
 
   Colour c;

@@ -33,7 +33,8 @@ struct RenderState {
   // Sampling: the path's seed, draws taken from it and the current mi_sample loop.
   uint64_t seed;
   uint32_t draws;
-  uint32_t loop_stream, light_stream;
+  uint32_t loop_stream;
+  uint64_t light_seed; // of the current light's samples
   // Storage behind pointers handed to the module, alive as long as the state:
   // light lists from mi_inclusive/exclusive_lightlist, and evaluated
   // parameter values from mi_phen_eval at their fields' own offsets.

@@ -34,7 +34,8 @@ RenderState *open_state(ThreadContext &tc, RenderState *parent, int32_t ray_type
   s.depth = depth;
   s.object = s.light = -1;
   s.falloff_start = s.falloff_stop = kNoFalloff;
-  s.draws = s.loop_stream = s.light_stream = 0;
+  s.draws = s.loop_stream = 0;
+  s.light_seed = 0;
   return &s;
 }
 
