@@ -62,14 +62,21 @@ using bench::answers;
 BENCH_EXPORT void *mi_phen_eval(HostState *, void *field) { return field; }
 
 static int trace(Colour *out, HostState *state) {
+  if (answers().on_trace != nullptr) answers().on_trace(state);
   *out = answers().trace_colour;
   if (state->child != nullptr) state->child->hit_distance = answers().hit_distance;
   return answers().trace_hits;
 }
+// With a frame pointer, the frame address lies one slot below the return
+// address, which the caller's call instruction left at the stack pointer.
+#define BENCH_RECORD_ENTRY_SP()                                                                    \
+  answers().trace_entry_sp = reinterpret_cast<uintptr_t>(__builtin_frame_address(0)) + 8
 BENCH_EXPORT int mi_trace_reflection(Colour *out, HostState *state, Vector *) {
+  BENCH_RECORD_ENTRY_SP();
   return trace(out, state);
 }
 BENCH_EXPORT int mi_trace_refraction(Colour *out, HostState *state, Vector *) {
+  BENCH_RECORD_ENTRY_SP();
   return trace(out, state);
 }
 BENCH_EXPORT int mi_trace_environment(Colour *out, HostState *, Vector *) {

@@ -4,6 +4,8 @@
 #ifndef VITREL_BENCH_HOST_H
 #define VITREL_BENCH_HOST_H
 
+#include <cstdint>
+
 #include "../host/ops.h"
 #include "../shader/exports.h"
 
@@ -21,6 +23,12 @@ struct CannedAnswers {
   int samples_granted = -1; // -1: as many as the budget asks
   int scatter_type = VITREL_SCATTER_SPECULAR_TRANSMIT;
   int query_answer = 0;
+  // Called by every trace before it answers, with the tracing state: lets a
+  // benchmark shade the hit again, as a renderer does.
+  void (*on_trace)(HostState *state) = nullptr;
+  // The stack pointer at the entry of the latest trace operation: where the
+  // module's frames end when it calls into the renderer.
+  uintptr_t trace_entry_sp = 0;
 };
 
 CannedAnswers &answers();

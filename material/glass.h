@@ -89,10 +89,18 @@ Surface settle_indices(HostState *state, const GlassParams *params);
 void split_by_fresnel(HostState *state, Surface *surface);
 void boost_reflection(HostState *state, const GlassParams *params, Surface *surface);
 
+// Every trace re-enters the shader for the hit it finds, so each level of glass
+// recursion holds the shader's own frame plus the frame of the one trace in
+// flight. The traces, and the lighting stage that runs before them, keep frames
+// of their own: folded into the shader's frame, their locals would all be held
+// at once on every level, whichever trace is running.
+#define VT_OWN_FRAME __attribute__((noinline))
+
 // The coating and the highlights. True when the coating is fully opaque: the
 // result and its alpha are then final.
-bool shade_layer_and_lights(Colour *result, HostState *state, const GlassParams *params,
-                            const LightList &lights, float reflectance, Layer *layer);
+VT_OWN_FRAME bool shade_layer_and_lights(Colour *result, HostState *state,
+                                         const GlassParams *params, const LightList &lights,
+                                         float reflectance, Layer *layer);
 void add_direct_lighting(Colour *result, HostState *state, const GlassParams *params,
                          const LightList &lights, float reflectance, Layer *layer);
 
@@ -104,14 +112,15 @@ PathChoice choose_paths(HostState *state, const GlassParams *params, const Surfa
                         bool single_path);
 
 // The traces write what they brought back to `out`.
-void trace_plain(Ray kind, HostState *state, Vector dir, Traced *out);
+VT_OWN_FRAME void trace_plain(Ray kind, HostState *state, Vector dir, Traced *out);
 // `samples` rays jittered by `amount` around `base`, averaged.
-void trace_blurred(Ray kind, HostState *state, Vector base, float amount, int32_t samples,
-                   Traced *out);
+VT_OWN_FRAME void trace_blurred(Ray kind, HostState *state, Vector base, float amount,
+                                int32_t samples, Traced *out);
 // Refraction with an index of its own per sample across the spectrum, each
 // sample tinted with its part of the spectrum, and jittered `with_blur`.
-void trace_dispersed(HostState *state, const GlassParams *params, const Surface &surface,
-                     const PathInputs &path, bool with_blur, Traced *out);
+VT_OWN_FRAME void trace_dispersed(HostState *state, const GlassParams *params,
+                                  const Surface &surface, const PathInputs &path, bool with_blur,
+                                  Traced *out);
 
 // The reflected ray stays on the side the incident ray came from; the
 // refracted ray crosses to the other side. Each is absorbed where it ran.
