@@ -28,6 +28,19 @@ Module load_module(const char *path) {
   return m;
 }
 
+Run start(int argc, char **argv, const char *n_name, Scene *scene,
+          bool (*configure)(Scene *scene, const char *scenario)) {
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: %s MODULE SCENARIO %s\n", argv[0], n_name);
+    std::exit(2);
+  }
+  if (!configure(scene, argv[2])) {
+    std::fprintf(stderr, "unknown scenario %s\n", argv[2]);
+    std::exit(2);
+  }
+  return Run{load_module(argv[1]), std::atol(argv[3])};
+}
+
 Scene::Scene() {
   state.direction = {0.0f, 0.0f, -1.0f};
   state.normal = {0.0f, 0.0f, 1.0f};

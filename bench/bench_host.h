@@ -52,6 +52,16 @@ struct Scene {
   Scene();
 };
 
+// The command line every benchmark program takes, `PROGRAM MODULE SCENARIO N`:
+// configures `scene` for SCENARIO, loads MODULE and answers N. Exits with a
+// usage message on anything else.
+struct Run {
+  Module module;
+  long n;
+};
+Run start(int argc, char **argv, const char *n_name, Scene *scene,
+          bool (*configure)(Scene *scene, const char *scenario));
+
 } // namespace bench
 
 #endif

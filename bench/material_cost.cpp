@@ -59,21 +59,12 @@ bool configure(bench::Scene *scene, const char *scenario) {
 } // namespace
 
 int main(int argc, char **argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: %s MODULE SCENARIO CALLS\n", argv[0]);
-    return 2;
-  }
   bench::Scene scene;
-  if (!configure(&scene, argv[2])) {
-    std::fprintf(stderr, "unknown scenario %s\n", argv[2]);
-    return 2;
-  }
-  const bench::Module module = bench::load_module(argv[1]);
-  const long calls = std::atol(argv[3]);
+  const bench::Run run = bench::start(argc, argv, "CALLS", &scene, configure);
   long shaded = 0;
-  for (long i = 0; i < calls; ++i) {
+  for (long i = 0; i < run.n; ++i) {
     Colour result{0.0f, 0.0f, 0.0f, 0.0f};
-    shaded += module.shade(&result, &scene.state, &scene.params);
+    shaded += run.module.shade(&result, &scene.state, &scene.params);
   }
-  return shaded == calls ? 0 : 1;
+  return shaded == run.n ? 0 : 1;
 }

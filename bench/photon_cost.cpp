@@ -37,22 +37,13 @@ bool configure(bench::Scene *scene, const char *scenario) {
 } // namespace
 
 int main(int argc, char **argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: %s MODULE SCENARIO CALLS\n", argv[0]);
-    return 2;
-  }
   bench::Scene scene;
-  if (!configure(&scene, argv[2])) {
-    std::fprintf(stderr, "unknown scenario %s\n", argv[2]);
-    return 2;
-  }
-  const bench::Module module = bench::load_module(argv[1]);
-  const long calls = std::atol(argv[3]);
+  const bench::Run run = bench::start(argc, argv, "CALLS", &scene, configure);
   int emitted = 0;
-  for (long i = 0; i < calls; ++i) {
+  for (long i = 0; i < run.n; ++i) {
     // Dispersion tints the energy in place; each photon arrives afresh.
     Colour energy{1.0f, 1.0f, 1.0f, 1.0f};
-    emitted += module.shade_photon(&energy, &scene.state, &scene.params);
+    emitted += run.module.shade_photon(&energy, &scene.state, &scene.params);
   }
-  return emitted == calls ? 0 : 1;
+  return emitted == run.n ? 0 : 1;
 }

@@ -65,30 +65,23 @@ bool configure(bench::Scene *scene, const char *scenario) {
 } // namespace
 
 int main(int argc, char **argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: %s MODULE SCENARIO DEPTH\n", argv[0]);
-    return 2;
-  }
   bench::Scene scene;
-  if (!configure(&scene, argv[2])) {
-    std::fprintf(stderr, "unknown scenario %s\n", argv[2]);
-    return 2;
-  }
-  max_depth = std::atoi(argv[3]);
+  const bench::Run run = bench::start(argc, argv, "DEPTH", &scene, configure);
+  max_depth = static_cast<int>(run.n);
   if (max_depth < 3 || max_depth > 60) {
     std::fprintf(stderr, "DEPTH must be 3 to 60\n");
     return 2;
   }
   scene.options.reflection_depth_limit = scene.options.refraction_depth_limit = 64;
   scene.params.split_depth = scene.params.blur_depth = 64;
-  module = bench::load_module(argv[1]);
+  module = run.module;
   shared_params = &scene.params;
   bench::answers().on_trace = shade_child;
   Colour result{};
   module.shade(&result, &scene.state, &scene.params);
   const uintptr_t per_level = (frame_at[1] - frame_at[max_depth - 1]) / (max_depth - 2);
   const uintptr_t in_module = call_sp_at[1] - entry_sp_at[2];
-  std::printf("%s: %ju bytes of stack per level of recursion, %ju of them in the module\n",
-              argv[2], static_cast<uintmax_t>(per_level), static_cast<uintmax_t>(in_module));
+  std::printf("%s: %ju bytes of stack per level of recursion, %ju of them in the module\n", argv[2],
+              static_cast<uintmax_t>(per_level), static_cast<uintmax_t>(in_module));
   return 0;
 }

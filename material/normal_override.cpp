@@ -1,5 +1,4 @@
-#include <cmath>
-
+#include "../optics/vector_math.h"
 #include "../shader/param_eval.h"
 #include "glass.h"
 
@@ -14,22 +13,13 @@ void override_normal(HostState *state, const GlassParams *params) {
 
   Vector &normal = state->normal;
   normal = n;
-  const double length = std::sqrt(static_cast<double>(n.x) * n.x + static_cast<double>(n.y) * n.y +
-                                  static_cast<double>(n.z) * n.z);
-  if (length != 0.0) {
-    const double inv = 1.0 / length;
-    normal.x = static_cast<float>(n.x * inv);
-    normal.y = static_cast<float>(n.y * inv);
-    normal.z = static_cast<float>(n.z * inv);
-  }
+  normalize(&normal);
 
-  const Vector &d = state->direction;
-  const double dot = static_cast<double>(normal.x) * d.x + static_cast<double>(normal.y) * d.y +
-                     static_cast<double>(normal.z) * d.z;
-  state->dot_nd = static_cast<float>(dot);
+  const double d = dot(normal, state->direction);
+  state->dot_nd = static_cast<float>(d);
   // The renderer's operations expect a normal that faces the incident ray.
-  if (dot > 0.0) {
-    state->dot_nd = static_cast<float>(-dot);
+  if (d > 0.0) {
+    state->dot_nd = static_cast<float>(-d);
     normal = {-normal.x, -normal.y, -normal.z};
   }
 }

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "optics.h"
+#include "vector_math.h"
 
 namespace vt {
 
@@ -49,15 +50,7 @@ void jitter_direction(Vector *out, const Vector *in, float amount, float s1, flo
   blend.y = static_cast<float>(w * static_cast<double>(in->y) + h * u.y);
   blend.z = static_cast<float>(w * static_cast<double>(in->z) + h * u.z);
 
-  const double length =
-      std::sqrt(static_cast<double>(blend.x) * blend.x + static_cast<double>(blend.y) * blend.y +
-                static_cast<double>(blend.z) * blend.z);
-  if (length != 0.0) {
-    const double inv = 1.0 / length;
-    blend.x = static_cast<float>(blend.x * inv);
-    blend.y = static_cast<float>(blend.y * inv);
-    blend.z = static_cast<float>(blend.z * inv);
-  }
+  normalize(&blend);
   *out = blend;
 }
 
