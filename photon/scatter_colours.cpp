@@ -32,8 +32,10 @@ float read_opacity(HostState *state, const GlassParams *params) {
 ScatterColours split_energy(HostState *state, const GlassParams *params, float opacity,
                             float reflectance) {
   ScatterColours colours{};
-  const double clear = 1.0 - static_cast<double>(opacity);
-  colours.specular_reflection = grey(clear * reflectance);
+  // The clear share is a stored value of its own, as in the material shader's
+  // blend, so both shaders split with the same single-precision 1 - opacity.
+  const float clear = to_single(1.0 - static_cast<double>(opacity));
+  colours.specular_reflection = grey(static_cast<double>(clear) * reflectance);
   colours.specular_transmission = grey((1.0 - static_cast<double>(reflectance)) * clear);
   colours.has_layer = opacity != 0.0f;
   if (!colours.has_layer) return colours;

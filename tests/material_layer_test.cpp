@@ -54,7 +54,9 @@ TEST_F(Layer, CoverageBlendsTheCoatingAndSetsTheAlpha) {
   for (const Case &c :
        {Case{-1, 0, 0, 0}, Case{-1, 1, 0, 1}, Case{0, 0, 0, 0}, Case{0, 1, 0, 1},
         Case{nan, 0, 0, 0}, Case{0.25f, 0, 0.25f, 0.25f}, Case{0.25f, 1, 0.25f, 0.75f},
-        Case{1, 0, 1, 1}, Case{1, 1, 1, 0}, Case{2, 0, 1, 1}, Case{2, 1, 1, 0}}) {
+        Case{1, 0, 1, 1}, Case{1, 1, 1, 0}, Case{2, 0, 1, 1}, Case{2, 1, 1, 0},
+        // Only exactly 1 inverts the alpha.
+        Case{0, 2, 0, 0}, Case{0.25f, 2, 0.25f, 0.25f}, Case{1, -1, 1, 1}}) {
     p.opacity = c.opacity;
     p.invert_alpha = c.invert;
     host().calls.clear();
@@ -102,6 +104,11 @@ TEST_F(Layer, HighlightsAreAveragedPerLightAndWeightedByReflectance) {
   samples = {{{1, 1, 1, 1}, 1.0f}};
   shade();
   EXPECT_NEAR(result.r, 5.0 * 0.04 * 0.4, 1e-7);
+  // The highlight follows the boosted reflectance: 0.04 / (1 - 0.5).
+  p.reflection_boost = 0.5f;
+  shade();
+  EXPECT_NEAR(result.r, 5.0 * 0.08 * 0.4, 1e-7);
+  p.reflection_boost = 0.0f;
   // Under total reflection the highlight is not reduced by a Fresnel term.
   refraction_ok = [](float, float) { return false; };
   shade();
@@ -164,6 +171,15 @@ TEST_F(Layer, LitCoatingGathersDiffuseLightAndIrradiance) {
   host().mi_compute_irradiance = [](Colour *, HostState *) { return 0; };
   shade();
   EXPECT_EQ(result.g, 0.0f);
+
+  // Any nonzero value lights the coating.
+  p.light_count = 1;
+  host().mi_compute_irradiance = nullptr;
+  p.illuminate = -2;
+  host().calls.clear();
+  shade();
+  EXPECT_NEAR(result.r, 0.2 * 0.625, 1e-6);
+  EXPECT_EQ(host().count("mi_compute_irradiance"), 1u);
 
   // Unlit: the flat colour, and no irradiance is asked for.
   p.illuminate = 0;

@@ -221,6 +221,19 @@ TEST_F(Pipeline, RaysOfUnknownLengthAreNotAbsorbed) {
   EXPECT_EQ(result.r, 0.0f);
 }
 
+TEST_F(Pipeline, AnyNonzeroFalloffFlagInstallsIt) {
+  for (int32_t flag : {2, -1}) {
+    p.falloff = flag;
+    host().calls.clear();
+    shade();
+    EXPECT_EQ(host().count("mi_ray_falloff"), 2u) << flag;
+  }
+  p.falloff = 0;
+  host().calls.clear();
+  shade();
+  EXPECT_EQ(host().count("mi_ray_falloff"), 0u);
+}
+
 TEST_F(Pipeline, FalloffIsRestoredOnEveryPathThatInstalledIt) {
   p.falloff = 1;
   p.falloff_start = 2.5f;

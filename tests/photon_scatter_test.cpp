@@ -93,6 +93,24 @@ TEST_F(Photon, OpacityAndTheSideSeenSplitTheEnergy) {
   }
 }
 
+TEST_F(Photon, TheClearShareIsASinglePrecisionValue) {
+  const float opacity = 0.1f;
+  const double clear = static_cast<float>(1.0 - opacity); // 1 - 0.1 is not a float
+  for (float reflectance : {0.2f, 0.6f}) {
+    SetUp();
+    fresnel = reflectance;
+    block.params.opacity = opacity;
+    shade();
+    const float mirror = static_cast<float>(clear * reflectance);
+    const float through = static_cast<float>((1.0 - reflectance) * clear);
+    EXPECT_EQ(offers[1].r, mirror) << reflectance;
+    EXPECT_EQ(offers[3].r, through) << reflectance;
+    // The case is one where rounding the share matters.
+    EXPECT_TRUE(mirror != static_cast<float>((1.0 - opacity) * reflectance) ||
+                through != static_cast<float>((1.0 - reflectance) * (1.0 - opacity)));
+  }
+}
+
 TEST_F(Photon, BoostRaisesTheReflectance) {
   struct Case {
     float boost, fresnel, reflectance;
