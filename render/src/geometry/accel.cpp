@@ -77,6 +77,8 @@ void fill_mesh_hit(const Object &o, unsigned prim, double bu, double bv, Surface
     const float *uv = &m.corner_uvs[2 * c];
     hit->u = uv[0] * bw + uv[2] * bu + uv[4] * bv;
     hit->v = uv[1] * bw + uv[3] * bu + uv[5] * bv;
+  } else {
+    hit->u = hit->v = 0;
   }
   hit->object_point = apply_point(o.inverse, hit->point);
 }
@@ -89,21 +91,28 @@ void fill_sphere_hit(const Object &o, V3 origin, V3 dir, double t, SurfaceHit *h
   hit->point = apply_point(o.transform, local);
   hit->geo_normal = normalize(apply_normal(o.inverse, local));
   hit->shading_normal = hit->geo_normal;
-  if (!o.textured) return; // the angles cost more than the rest of the hit
+  if (!o.textured) { // the angles cost more than the rest of the hit
+    hit->u = hit->v = 0;
+    return;
+  }
   hit->u = 0.5 + std::atan2(local.z, local.x) / (2 * kPi);
   hit->v = std::acos(std::clamp(local.y, -1.0, 1.0)) / kPi;
 }
 
-RTCRay make_ray(V3 origin, V3 dir, double t_max) {
-  RTCRay r{};
+// Fills the ray in place: a ray built in a temporary and copied would be
+// written field by field and read back in wider words, which stalls on every
+// trace.
+void set_ray(RTCRay &r, V3 origin, V3 dir, double t_max) {
   r.org_x = float(origin.x), r.org_y = float(origin.y), r.org_z = float(origin.z);
-  r.dir_x = float(dir.x), r.dir_y = float(dir.y), r.dir_z = float(dir.z);
   r.tnear = 0;
+  r.dir_x = float(dir.x), r.dir_y = float(dir.y), r.dir_z = float(dir.z);
+  r.time = 0;
   r.tfar = t_max >= double(std::numeric_limits<float>::max())
                ? std::numeric_limits<float>::infinity()
                : float(t_max);
   r.mask = 0xffffffffu;
-  return r;
+  r.id = 0;
+  r.flags = 0;
 }
 
 } // namespace
@@ -135,8 +144,8 @@ void build_accel(const Scene &scene, Accel *accel) {
 bool intersect(const Accel &accel, V3 origin, V3 dir, double t_max, SurfaceHit *hit) {
   RTCIntersectContext context;
   rtcInitIntersectContext(&context);
-  RTCRayHit rh{};
-  rh.ray = make_ray(origin, dir, t_max);
+  RTCRayHit rh;
+  set_ray(rh.ray, origin, dir, t_max);
   rh.hit.geomID = RTC_INVALID_GEOMETRY_ID;
   rh.hit.instID[0] = RTC_INVALID_GEOMETRY_ID;
   rtcIntersect1(accel.scene, &context, &rh);
@@ -157,7 +166,8 @@ bool intersect(const Accel &accel, V3 origin, V3 dir, double t_max, SurfaceHit *
 bool occluded(const Accel &accel, V3 origin, V3 dir, double t_max) {
   RTCIntersectContext context;
   rtcInitIntersectContext(&context);
-  RTCRay ray = make_ray(origin, dir, t_max);
+  RTCRay ray;
+  set_ray(ray, origin, dir, t_max);
   rtcOccluded1(accel.scene, &context, &ray);
   return ray.tfar < 0; // Embree marks an occluded ray with tfar = -inf
 }

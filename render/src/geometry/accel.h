@@ -36,7 +36,8 @@ struct Accel {
 // Builds the BVH of every object of the scene; the scene must outlive it.
 void build_accel(const Scene &scene, Accel *accel);
 
-// Nearest surface along origin + t * dir (dir unit) with 0 < t < t_max.
+// Nearest surface along origin + t * dir (dir unit) with 0 < t < t_max. A hit
+// writes every field of *hit, so the caller need not clear it.
 bool intersect(const Accel &accel, V3 origin, V3 dir, double t_max, SurfaceHit *hit);
 // Whether any surface lies along the segment 0 < t < t_max.
 bool occluded(const Accel &accel, V3 origin, V3 dir, double t_max);

@@ -52,6 +52,15 @@ void make_render_context(const Scene &scene, const Accel &accel, const ShaderMod
     rc->shaders.push_back(
         {o.material.kind == MaterialKind::Glass ? o.material.glass.interface_offset : 0});
 
+  rc->visible_lights.clear();
+  for (size_t i = 0; i < scene.lights.size(); ++i) {
+    const Light &l = scene.lights[i];
+    if (l.kind != LightKind::Area || !l.visible) continue;
+    rc->visible_lights.push_back({static_cast<int>(i), l.position, l.normal,
+                                  l.edge_u * (1 / dot(l.edge_u, l.edge_u)),
+                                  l.edge_v * (1 / dot(l.edge_v, l.edge_v))});
+  }
+
   const Camera &c = scene.camera;
   V3 forward = normalize(c.target - c.position);
   V3 right = normalize(cross(forward, c.up));
@@ -67,10 +76,11 @@ Colour render_pixel(ThreadContext &tc, int x, int y) {
   const RenderContext &rc = *tc.rc;
   int spp = rc.scene->options.samples;
   uint64_t pixel_seed = hash_combine(mix64(static_cast<uint64_t>(x)), static_cast<uint64_t>(y));
+  uint32_t scramble_x = sobol_scramble(pixel_seed, 0), scramble_y = sobol_scramble(pixel_seed, 1);
   double sum[4] = {0, 0, 0, 0};
   for (int i = 0; i < spp; ++i) {
-    double jx = scrambled_sobol(static_cast<uint32_t>(i), 0, pixel_seed);
-    double jy = scrambled_sobol(static_cast<uint32_t>(i), 1, pixel_seed);
+    double jx = scrambled_sobol_point(static_cast<uint32_t>(i), 0, scramble_x);
+    double jy = scrambled_sobol_point(static_cast<uint32_t>(i), 1, scramble_y);
     Colour c;
     trace_camera(tc, camera_ray(rc, x + jx, y + jy), hash_combine(pixel_seed, uint64_t(i) + 1), &c);
     const float v[4] = {c.r, c.g, c.b, c.a};

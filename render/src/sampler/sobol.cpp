@@ -49,10 +49,23 @@ uint32_t reverse_bits(uint32_t x) {
   return __builtin_bswap32(x);
 }
 
+uint32_t multiply(const Matrix &v, uint32_t index) {
+  uint32_t x = 0;
+  for (int k = 0; index != 0; ++k, index >>= 1)
+    if (index & 1u) x ^= v[k];
+  return x;
+}
+
+// Pixel, light and gather loops ask for the first few points of a sequence
+// over and over; their reversed bits come from a table, not a bit loop whose
+// branches follow the index.
+constexpr uint32_t kTabulatedPoints = 256;
+
 // The matrices twice: as they are, and with every column bit-reversed, which
-// is the order the scrambling works in.
+// is the order the scrambling works in; and the first points, reversed.
 struct Matrices {
   std::array<Matrix, kSobolDimensions> plain, reversed;
+  std::array<std::array<uint32_t, kTabulatedPoints>, kSobolDimensions> first_reversed;
 };
 
 Matrices make_matrices() {
@@ -60,18 +73,13 @@ Matrices make_matrices() {
   for (int d = 0; d < kSobolDimensions; ++d) {
     all.plain[d] = direction_numbers(d);
     for (int k = 0; k < 32; ++k) all.reversed[d][k] = reverse_bits(all.plain[d][k]);
+    for (uint32_t i = 0; i < kTabulatedPoints; ++i)
+      all.first_reversed[d][i] = multiply(all.reversed[d], i);
   }
   return all;
 }
 
 const Matrices kMatrices = make_matrices();
-
-uint32_t multiply(const Matrix &v, uint32_t index) {
-  uint32_t x = 0;
-  for (int k = 0; index != 0; ++k, index >>= 1)
-    if (index & 1u) x ^= v[k];
-  return x;
-}
 
 // Burley's hash-based Owen scrambling works on reversed bits: a Laine-Karras
 // permutation, in which each bit is flipped by a hash of the bits below it.
@@ -94,12 +102,29 @@ uint32_t owen_scramble(uint32_t bits, uint32_t seed) {
   return reverse_bits(laine_karras(reverse_bits(bits), seed));
 }
 
+namespace {
+
+uint64_t dimension_seed(uint64_t seed, int dimension) {
+  return mix64(seed + 0x9e3779b97f4a7c15ull * static_cast<uint64_t>(dimension + 1));
+}
+
+} // namespace
+
 double scrambled_sobol(uint32_t index, int dimension, uint64_t seed) {
-  uint64_t dim_seed = mix64(seed + 0x9e3779b97f4a7c15ull * static_cast<uint64_t>(dimension + 1));
+  uint64_t dim_seed = dimension_seed(seed, dimension);
   if (dimension >= kSobolDimensions)
     return unit_from_bits(static_cast<uint32_t>(hash_combine(dim_seed, index)));
-  uint32_t reversed = multiply(kMatrices.reversed[dimension], index);
-  return unit_from_bits(reverse_bits(laine_karras(reversed, static_cast<uint32_t>(dim_seed))));
+  return scrambled_sobol_point(index, dimension, static_cast<uint32_t>(dim_seed));
+}
+
+uint32_t sobol_scramble(uint64_t seed, int dimension) {
+  return static_cast<uint32_t>(dimension_seed(seed, dimension));
+}
+
+double scrambled_sobol_point(uint32_t index, int dimension, uint32_t scramble) {
+  uint32_t reversed = index < kTabulatedPoints ? kMatrices.first_reversed[dimension][index]
+                                               : multiply(kMatrices.reversed[dimension], index);
+  return unit_from_bits(reverse_bits(laine_karras(reversed, scramble)));
 }
 
 } // namespace vr

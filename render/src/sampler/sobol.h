@@ -22,6 +22,13 @@ uint32_t owen_scramble(uint32_t bits, uint32_t seed);
 // in [0, 1). Different seeds give statistically independent sequences.
 double scrambled_sobol(uint32_t index, int dimension, uint64_t seed);
 
+// The same in two steps, for loops over the points of one sequence: the
+// scramble of a dimension (dimension < kSobolDimensions) is hashed from the
+// seed once, and scrambled_sobol(index, d, seed) ==
+// scrambled_sobol_point(index, d, sobol_scramble(seed, d)).
+uint32_t sobol_scramble(uint64_t seed, int dimension);
+double scrambled_sobol_point(uint32_t index, int dimension, uint32_t scramble);
+
 } // namespace vr
 
 #endif

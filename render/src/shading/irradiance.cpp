@@ -12,12 +12,14 @@ Colour compute_irradiance(RenderState &s) {
   int rays = s.thread->rc->scene->options.gather_rays;
   if (rays <= 0 || s.host.ray_type == kRayGather) return {0, 0, 0, 1};
   uint64_t seed = draw_seed(s);
+  uint32_t scramble_u = sobol_scramble(seed, 0), scramble_v = sobol_scramble(seed, 1);
   Frame frame = frame_around(normalize(to_v3(s.host.normal)));
   double r = 0, g = 0, b = 0;
   for (int k = 0; k < rays; ++k) {
-    V3 local = cosine_hemisphere(scrambled_sobol(static_cast<uint32_t>(k), 0, seed),
-                                 scrambled_sobol(static_cast<uint32_t>(k), 1, seed));
-    V3 dir = normalize(from_frame(frame, local));
+    V3 local = cosine_hemisphere(scrambled_sobol_point(static_cast<uint32_t>(k), 0, scramble_u),
+                                 scrambled_sobol_point(static_cast<uint32_t>(k), 1, scramble_v));
+    // A unit vector in an orthonormal frame: unit already, up to rounding.
+    V3 dir = from_frame(frame, local);
     if (dot(dir, s.geo_normal) <= 0) continue; // below the actual surface: no light
     Colour c;
     trace_gather(s, dir, &c);

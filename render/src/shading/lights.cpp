@@ -25,24 +25,37 @@ bool listed(const Tag *list, int n, Tag tag) {
   return list != nullptr && n > 0 && std::find(list, list + n, tag) != list + n;
 }
 
-// Position of sample k on the light, and the colour it sends to `point`
-// before the surface's cosine, or black when the light faces away.
-V3 light_point(const RenderState &s, const Light &l, int k, V3 point, Colour *colour) {
+// Sample k of the light as seen from `point`: where it lies, the unit
+// direction to it, and the colour it sends there before the surface's cosine
+// (black when the light faces away). One square root and one division serve
+// the direction, the distance falloff and the light's own cosine.
+struct LightSample {
+  V3 position, dir;
+  Colour colour;
+};
+
+LightSample light_sample(const RenderState &s, const Light &l, int k, V3 point) {
+  LightSample out;
   if (l.kind == LightKind::Point) {
+    out.position = l.position;
     V3 d = l.position - point;
-    float falloff = static_cast<float>(1 / (kPi * dot(d, d)));
-    *colour = {l.colour.r * falloff, l.colour.g * falloff, l.colour.b * falloff, 1};
-    return l.position;
+    double r2 = dot(d, d);
+    out.dir = d * (1 / std::sqrt(r2));
+    float falloff = static_cast<float>(1 / (kPi * r2));
+    out.colour = {l.colour.r * falloff, l.colour.g * falloff, l.colour.b * falloff, 1};
+    return out;
   }
-  double a = scrambled_sobol(static_cast<uint32_t>(k), 0, s.light_seed) - 0.5;
-  double b = scrambled_sobol(static_cast<uint32_t>(k), 1, s.light_seed) - 0.5;
-  V3 p = l.position + l.edge_u * a + l.edge_v * b;
-  V3 d = p - point;
+  double a = scrambled_sobol_point(static_cast<uint32_t>(k), 0, s.light_scramble[0]) - 0.5;
+  double b = scrambled_sobol_point(static_cast<uint32_t>(k), 1, s.light_scramble[1]) - 0.5;
+  out.position = l.position + l.edge_u * a + l.edge_v * b;
+  V3 d = out.position - point;
   double r2 = dot(d, d);
-  double cos_l = -dot(d, l.normal) / std::sqrt(r2);
-  float g = cos_l > 0 ? static_cast<float>(cos_l * l.area / (kPi * r2)) : 0.0f;
-  *colour = {l.colour.r * g, l.colour.g * g, l.colour.b * g, 1};
-  return p;
+  double inv_r = 1 / std::sqrt(r2);
+  out.dir = d * inv_r;
+  double cos_l = -dot(out.dir, l.normal);
+  float g = cos_l > 0 ? static_cast<float>(cos_l * (l.area / kPi) * (inv_r * inv_r)) : 0.0f;
+  out.colour = {l.colour.r * g, l.colour.g * g, l.colour.b * g, 1};
+  return out;
 }
 
 } // namespace
@@ -53,21 +66,23 @@ bool sample_light(RenderState &s, Tag tag, int *count, Colour *colour, V3 *dir, 
   if (l == nullptr || count == nullptr) return false;
   int budget = std::min(l->kind == LightKind::Point ? 1 : l->samples, max_samples);
   if (*count < 0 || *count >= budget) return false;
-  if (*count == 0) s.light_seed = draw_seed(s);
+  if (*count == 0) { // a light's samples are the points of one fresh sequence
+    uint64_t seed = draw_seed(s);
+    s.light_scramble[0] = sobol_scramble(seed, 0);
+    s.light_scramble[1] = sobol_scramble(seed, 1);
+  }
   int k = (*count)++;
 
-  Colour c;
-  V3 p = light_point(s, *l, k, s.point, &c);
-  V3 d = p - s.point;
-  double distance = length(d);
-  d = d * (1 / distance);
+  LightSample ls = light_sample(s, *l, k, s.point);
+  V3 d = ls.dir;
   *dir = d;
   *dot_nl = static_cast<float>(dot(d, to_v3(s.host.normal)));
+  Colour c = ls.colour;
   bool lit = *dot_nl > 0 && c.r + c.g + c.b > 0;
   if (lit) {
     ++s.thread->rays;
     V3 origin = ray_origin(s, d);
-    lit = !occluded(*s.thread->rc->accel, origin, d, length(p - origin) * (1 - 1e-6));
+    lit = !occluded(*s.thread->rc->accel, origin, d, length(ls.position - origin) * (1 - 1e-6));
   }
   *colour = lit ? c : Colour{0, 0, 0, 1};
   return true;

@@ -34,7 +34,7 @@ struct RenderState {
   uint64_t seed;
   uint32_t draws;
   uint32_t loop_stream;
-  uint64_t light_seed; // of the current light's samples
+  uint32_t light_scramble[2]; // of the current light's sample positions (Sobol dimensions 0, 1)
   // Storage behind pointers handed to the module, alive as long as the state:
   // light lists from mi_inclusive/exclusive_lightlist, and evaluated
   // parameter values from mi_phen_eval at their fields' own offsets.
@@ -49,6 +49,15 @@ inline RenderState *render_state(HostState *s) { return reinterpret_cast<RenderS
 
 constexpr double kNoFalloff = std::numeric_limits<double>::infinity();
 
+// An area light that rays can see, as the hit test wants it: the edges
+// divided by their squared lengths give the hit's rectangle coordinates by a
+// dot product alone.
+struct VisibleLight {
+  int index; // in Scene::lights
+  V3 position, normal;
+  V3 u_axis, v_axis; // edge / |edge|^2
+};
+
 // What every thread reads while rendering; immutable once built.
 struct RenderContext {
   const Scene *scene = nullptr;
@@ -59,6 +68,7 @@ struct RenderContext {
   int32_t single_path = 0;         // the answer to query 142
   std::vector<HostShader> shaders; // one record per object: its shader's identity
   V3 eye, forward, right, up;      // camera frame, right and up scaled to the image plane
+  std::vector<VisibleLight> visible_lights;
 };
 
 // One thread's working storage: a state per trace depth.
@@ -66,6 +76,10 @@ struct ThreadContext {
   const RenderContext *rc = nullptr;
   std::vector<RenderState> arena;
   uint64_t rays = 0; // rays cast, for the statistics
+  // The nearest hit of the ray being traced, before it goes into the state.
+  // Kept here rather than on the stack: a hit writes every field, so clearing
+  // a fresh record for every ray would be wasted work.
+  SurfaceHit hit;
 };
 
 void init_thread_context(const RenderContext &rc, ThreadContext *tc);

@@ -35,26 +35,22 @@ RenderState *open_state(ThreadContext &tc, RenderState *parent, int32_t ray_type
   s.object = s.light = -1;
   s.falloff_start = s.falloff_stop = kNoFalloff;
   s.draws = s.loop_stream = 0;
-  s.light_seed = 0;
+  s.light_scramble[0] = s.light_scramble[1] = 0;
   return &s;
 }
 
 // The nearest visible area light along the ray before t_max; -1 if none.
-int hit_light(const Scene &scene, V3 origin, V3 dir, double *t_max) {
+int hit_light(const RenderContext &rc, V3 origin, V3 dir, double *t_max) {
   int found = -1;
-  for (size_t i = 0; i < scene.lights.size(); ++i) {
-    const Light &l = scene.lights[i];
-    if (l.kind != LightKind::Area || !l.visible) continue;
+  for (const VisibleLight &l : rc.visible_lights) {
     double denom = dot(dir, l.normal);
     if (denom == 0) continue;
     double t = dot(l.position - origin, l.normal) / denom;
     if (!(t > 0 && t < *t_max)) continue;
     V3 q = origin + dir * t - l.position;
-    double a = dot(q, l.edge_u) / dot(l.edge_u, l.edge_u);
-    double b = dot(q, l.edge_v) / dot(l.edge_v, l.edge_v);
-    if (std::fabs(a) > 0.5 || std::fabs(b) > 0.5) continue;
+    if (std::fabs(dot(q, l.u_axis)) > 0.5 || std::fabs(dot(q, l.v_axis)) > 0.5) continue;
     *t_max = t;
-    found = static_cast<int>(i);
+    found = l.index;
   }
   return found;
 }
@@ -76,10 +72,10 @@ bool fill_hit(RenderState &s, V3 origin, V3 dir, double t_max, bool lights_visib
   const RenderContext &rc = *tc.rc;
   ++tc.rays;
   s.host.direction = to_vector(dir);
-  SurfaceHit hit;
+  SurfaceHit &hit = tc.hit;
   bool surface = intersect(*rc.accel, origin, dir, t_max, &hit);
   double t_light = surface ? hit.t : t_max;
-  int light = lights_visible ? hit_light(*rc.scene, origin, dir, &t_light) : -1;
+  int light = lights_visible ? hit_light(rc, origin, dir, &t_light) : -1;
   if (light >= 0) {
     const Light &l = rc.scene->lights[light];
     s.light = light;
