@@ -94,6 +94,16 @@ Environment read_environment(const Node &node, const Context &ctx) {
   return e;
 }
 
+// The optional `size` [width, depth] of a rectangle in the xz-plane (area
+// lights and quads); both positive. Left as they are when the key is absent.
+void read_rectangle_size(const Node &node, double *width, double *depth) {
+  if (!has(node, "size")) return;
+  Node size = member(node, "size");
+  if (array_size(size) != 2) fail(size, "[width, depth]");
+  *width = read_number_in(element(size, 0), 1e-9, 1e9);
+  *depth = read_number_in(element(size, 1), 1e-9, 1e9);
+}
+
 Transform read_transform(const Node &node) {
   check_object(node, {"translate", "rotate", "scale"});
   Transform t;
@@ -127,12 +137,7 @@ Light read_light(const Node &node, size_t index) {
                  {"name", "type", "color", "intensity", "size", "transform", "samples", "visible"});
     l.kind = LightKind::Area;
     double w = 1, h = 1;
-    if (has(node, "size")) {
-      Node size = member(node, "size");
-      if (array_size(size) != 2) fail(size, "[width, depth]");
-      w = read_number_in(element(size, 0), 1e-9, 1e9);
-      h = read_number_in(element(size, 1), 1e-9, 1e9);
-    }
+    read_rectangle_size(node, &w, &h);
     Transform t = has(node, "transform") ? read_transform(member(node, "transform")) : Transform{};
     // The unit rectangle lies in the xz-plane and emits downwards (-y).
     l.position = apply_point(t, {0, 0, 0});
@@ -215,12 +220,7 @@ Object read_object(const Node &node, size_t index, const std::vector<Light> &lig
     allow({"size"});
     o.shape = ShapeKind::Quad;
     double w = 1, d = 1;
-    if (has(node, "size")) {
-      Node size = member(node, "size");
-      if (array_size(size) != 2) fail(size, "[width, depth]");
-      w = read_number_in(element(size, 0), 1e-9, 1e9);
-      d = read_number_in(element(size, 1), 1e-9, 1e9);
-    }
+    read_rectangle_size(node, &w, &d);
     o.mesh = quad_mesh(w, d, t);
   } else if (kind == "mesh") {
     allow({"file"});
