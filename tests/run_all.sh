@@ -12,14 +12,14 @@ run() {
   local dir="$1"
   shift
   echo "== ${dir}: $*"
-  cmake -S . -B "${dir}" -DVITREL_WERROR=ON "$@" >/dev/null
+  cmake -S . -B "${dir}" -DVITREL_WERROR=ON -DVITREL_REQUIRE_TESTS=ON "$@" >/dev/null
   cmake --build "${dir}" -j"${jobs}"
   ctest --test-dir "${dir}" --output-on-failure
 }
 
-run build-release -DCMAKE_BUILD_TYPE=Release -DVITREL_BENCH=ON
+run build-release -DCMAKE_BUILD_TYPE=Release -DVITREL_BENCH=ON -DVITREL_REQUIRE_RENDER=ON
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  run build-asan -DCMAKE_BUILD_TYPE=Debug -DVITREL_SANITIZE=ON
-run build-portable -DCMAKE_BUILD_TYPE=Release -DVITREL_PORTABLE_STUBS=ON
+  run build-asan -DCMAKE_BUILD_TYPE=Debug -DVITREL_SANITIZE=ON -DVITREL_REQUIRE_RENDER=ON
+run build-portable -DCMAKE_BUILD_TYPE=Release -DVITREL_PORTABLE_STUBS=ON -DVITREL_REQUIRE_RENDER=ON
 WINEDEBUG=-all run build-win -DCMAKE_BUILD_TYPE=Release -DVITREL_RENDER=OFF \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
