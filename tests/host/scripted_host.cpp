@@ -2,6 +2,7 @@
 
 #include "platform.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,14 +21,9 @@ void ScriptedHost::record(const char *name) {
   calls.emplace_back(name);
 }
 
-std::vector<std::string> ScriptedHost::calls_to(const std::string &name) {
-  std::vector<std::string> out;
-  for (const std::string &c : calls)
-    if (c == name) out.push_back(c);
-  return out;
+size_t ScriptedHost::count(const std::string &name) {
+  return static_cast<size_t>(std::count(calls.begin(), calls.end(), name));
 }
-
-size_t ScriptedHost::count(const std::string &name) { return calls_to(name).size(); }
 
 void ScriptedHost::reset() {
 #define TESTHOST_CLEAR(slot, ret, name, params, args) name = nullptr;
@@ -124,7 +120,7 @@ StateBlock::StateBlock() {
 
 // The host operations, exported by the test program for the module to find.
 #define TESTHOST_EXPORT(slot, ret, name, params, args)                                             \
-  extern "C" TESTHOST_API ret name params {                              \
+  extern "C" TESTHOST_API ret name params {                                                        \
     testhost::ScriptedHost &h = testhost::host();                                                  \
     h.record(#name);                                                                               \
     if (h.name) return h.name args;                                                                \

@@ -43,7 +43,6 @@ struct ScriptedHost {
   std::mutex mutex;
 
   void record(const char *name);
-  std::vector<std::string> calls_to(const std::string &name);
   size_t count(const std::string &name);
   void reset();
 };
