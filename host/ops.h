@@ -59,7 +59,9 @@
   X(215, int, mi_query, (int code, HostState *state, Tag tag, void *result, ...),                  \
     (code, state, tag, result))
 
-/* Slots 0..574 exist; the rows above fill 25 of them. */
+/* The renderer numbers its whole operation table 0..574; a slot keeps its
+ * number on every host, so the module sizes its table to the renderer's own
+ * and fills only the 25 rows above. */
 #define VITREL_BINDING_SLOTS 575
 
 #ifndef __ASSEMBLER__

@@ -23,19 +23,20 @@ constexpr bool in_set(RayTypeSet set, int32_t ray_type) {
 }
 
 // Photons, which the photon body shades whichever export the host called.
+// Beside the contiguous range the renderer has four photon types of its own
+// (18, 23, 24, 27) that the glass never tells apart further.
 constexpr RayTypeSet kPhotonRays =
-    ray_type_set({8, 9, 10, 11, 12, 13, 14, 15, VITREL_RAY_PHOTON_18, VITREL_RAY_PHOTON_TRANSPARENT,
-                  VITREL_RAY_PHOTON_23, VITREL_RAY_PHOTON_24, VITREL_RAY_PHOTON_27});
+    ray_type_set({8, 9, 10, 11, 12, 13, 14, 15, 18, VITREL_RAY_PHOTON_TRANSPARENT, 23, 24, 27});
 
 // Rays the material body declines at once.
 constexpr RayTypeSet kUnshadedRays =
-    ray_type_set({VITREL_RAY_UNSHADED_4, VITREL_RAY_UNSHADED_5, VITREL_RAY_UNSHADED_16});
+    ray_type_set({VITREL_RAY_LIGHT, VITREL_RAY_SHADOW, VITREL_RAY_GATHER});
 
 // Rays that pass through a surface; the entry walk of the refraction indices
 // looks for these to find where a ray went into the glass.
 constexpr RayTypeSet kPassThroughRays =
     ray_type_set({VITREL_RAY_TRANSPARENT, VITREL_RAY_REFRACT, VITREL_RAY_PHOTON_TRANSMIT_SPECULAR,
-                  VITREL_RAY_PHOTON_TRANSMIT_14, VITREL_RAY_PHOTON_TRANSMIT_DIFFUSE,
+                  VITREL_RAY_PHOTON_TRANSMIT_GLOSSY, VITREL_RAY_PHOTON_TRANSMIT_DIFFUSE,
                   VITREL_RAY_PHOTON_TRANSPARENT});
 
 static_assert(VITREL_RAY_PHOTON_FIRST == 8 && VITREL_RAY_PHOTON_LAST == 15,

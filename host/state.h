@@ -27,59 +27,62 @@ typedef struct {
 typedef uint32_t Tag;
 
 typedef struct {
-  /* Byte distance from a parameter field to its 32-bit connection flag; 0 when
-   * no parameter of this shader instance is connected to another shader. */
-  int32_t interface_offset;
+  int32_t interface_offset; /* byte distance from a parameter field to its 32-bit connection
+                               flag; 0: no parameter of this shader instance is connected */
 } HostShader;
 
 typedef struct {
-  Tag camera_volume;
+  Tag camera_volume; /* volume shader of the medium the camera sits in; 0: none */
 } HostCamera;
 
 typedef struct {
-  int32_t reflection_depth_limit, refraction_depth_limit;
+  int32_t reflection_depth_limit; /* a state whose reflection_level reaches this is not shaded */
+  int32_t refraction_depth_limit; /* a state whose refraction_level reaches this is not shaded */
 } HostOptions;
 
 typedef struct HostState HostState;
 struct HostState {
-  int32_t ray_type;
-  HostState *parent; /* null at the root of the ray tree */
-  HostState *child;  /* the last ray traced from here; may be null */
-  double hit_distance;
-  uint8_t inverted_normal; /* nonzero: the back side was hit */
-  int32_t reflection_level, refraction_level;
-  Vector direction; /* incident, unit length */
-  Vector normal;
-  float dot_nd;
-  float ior_in, ior_out;
-  Tag volume, refraction_volume;
-  HostShader *shader;
-  HostCamera *camera;
-  HostOptions *options;
+  int32_t ray_type;         /* kind of ray or photon that reached this hit (VitrelRayType) */
+  HostState *parent;        /* state of the ray that spawned this one; null at the root */
+  HostState *child;         /* state of the last ray traced from here; may be null */
+  double hit_distance;      /* length of the ray from its origin to this hit */
+  uint8_t inverted_normal;  /* nonzero: the ray hit the back side of the surface */
+  int32_t reflection_level; /* reflections on the way from the camera (or light) to here */
+  int32_t refraction_level; /* refractions on the way from the camera (or light) to here */
+  Vector direction;         /* incident direction, unit length, pointing into the surface */
+  Vector normal;            /* shading normal, unit length, facing the incident ray */
+  float dot_nd;             /* direction . normal: negative while the normal faces the ray */
+  float ior_in;             /* index of refraction on the incident side */
+  float ior_out;            /* index of refraction on the transmitted side */
+  Tag volume;               /* volume shader of the medium the ray travelled through */
+  Tag refraction_volume;    /* volume shader handed to a ray refracted from this hit */
+  HostShader *shader;       /* record of the shader instance running on this hit */
+  HostCamera *camera;       /* the render's camera record */
+  HostOptions *options;     /* the render's options record */
 };
 
-/* Ray types the shaders treat by value. 8 to 15, 18, 19, 23, 24 and 27 are
- * photon types; 4, 5 and 16 are never shaded by the glass. */
+/* Ray types the shaders tell apart by value (HostState.ray_type). Types 8 to
+ * 15, 18, 19, 23, 24 and 27 are photons; a photon state sent on by a scatter
+ * takes the scatter's own number (VitrelScatterType). */
 enum VitrelRayType {
-  VITREL_RAY_TRANSPARENT = 1,
-  VITREL_RAY_REFRACT = 3,
-  VITREL_RAY_UNSHADED_4 = 4,
-  VITREL_RAY_UNSHADED_5 = 5,
-  VITREL_RAY_UNSHADED_16 = 16,
-  VITREL_RAY_PHOTON_FIRST = 8,
-  VITREL_RAY_PHOTON_FROM_LIGHT = 9,
-  VITREL_RAY_PHOTON_TRANSMIT_SPECULAR = 13,
-  VITREL_RAY_PHOTON_TRANSMIT_14 = 14,
-  VITREL_RAY_PHOTON_TRANSMIT_DIFFUSE = 15,
-  VITREL_RAY_PHOTON_LAST = 15,
-  VITREL_RAY_PHOTON_18 = 18,
-  VITREL_RAY_PHOTON_TRANSPARENT = 19,
-  VITREL_RAY_PHOTON_23 = 23,
-  VITREL_RAY_PHOTON_24 = 24,
-  VITREL_RAY_PHOTON_27 = 27
+  VITREL_RAY_TRANSPARENT = 1,               /* passes straight through a surface */
+  VITREL_RAY_REFRACT = 3,                   /* bent through a surface */
+  VITREL_RAY_LIGHT = 4,                     /* samples a light: never shaded by the glass */
+  VITREL_RAY_SHADOW = 5,                    /* tests a light's visibility: never shaded */
+  VITREL_RAY_GATHER = 16,                   /* gathers irradiance: never shaded */
+  VITREL_RAY_PHOTON_FIRST = 8,              /* first of the contiguous photon types */
+  VITREL_RAY_PHOTON_FROM_LIGHT = 9,         /* a photon leaving a light source */
+  VITREL_RAY_PHOTON_REFLECT_SPECULAR = 10,  /* a photon after a mirror reflection */
+  VITREL_RAY_PHOTON_REFLECT_GLOSSY = 11,    /* a photon after a glossy reflection */
+  VITREL_RAY_PHOTON_REFLECT_DIFFUSE = 12,   /* a photon after a diffuse reflection */
+  VITREL_RAY_PHOTON_TRANSMIT_SPECULAR = 13, /* a photon after a sharp transmission */
+  VITREL_RAY_PHOTON_TRANSMIT_GLOSSY = 14,   /* a photon after a glossy transmission */
+  VITREL_RAY_PHOTON_TRANSMIT_DIFFUSE = 15,  /* a photon after a diffuse transmission */
+  VITREL_RAY_PHOTON_LAST = 15,              /* last of the contiguous photon types */
+  VITREL_RAY_PHOTON_TRANSPARENT = 19        /* a photon passing straight through a surface */
 };
 
-/* What mi_choose_simple_scatter_type answers. */
+/* What mi_choose_simple_scatter_type answers: a photon's fate at a hit. */
 enum VitrelScatterType {
   VITREL_SCATTER_ABSORB = 8,
   VITREL_SCATTER_SPECULAR_REFLECT = 10,

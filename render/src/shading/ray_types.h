@@ -12,10 +12,10 @@ enum RayType : int32_t {
   kRayTransparent = VITREL_RAY_TRANSPARENT,
   kRayReflect = 2,
   kRayRefract = VITREL_RAY_REFRACT,
-  kRayLight = VITREL_RAY_UNSHADED_4,
-  kRayShadow = VITREL_RAY_UNSHADED_5,
+  kRayLight = VITREL_RAY_LIGHT,
+  kRayShadow = VITREL_RAY_SHADOW,
   kRayEnvironment = 6,
-  kRayGather = VITREL_RAY_UNSHADED_16,
+  kRayGather = VITREL_RAY_GATHER,
 };
 
 } // namespace vr
