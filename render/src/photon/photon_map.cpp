@@ -3,7 +3,9 @@
 #define NANOFLANN_FIRST_MATCH
 #include "photon/photon_map.h"
 
+#include <algorithm>
 #include <nanoflann.hpp>
+#include <utility>
 
 namespace vr {
 
@@ -43,8 +45,11 @@ struct CausticNeighbours {
   bool addPoint(float dist2, uint32_t index) {
     if (!(dist2 < radius2)) return true;
     const StoredPhoton &p = photons[index];
-    if (dot(decode_direction(p.normal), normal) < kSameSurfaceCos ||
-        dot(decode_direction(p.direction), normal) >= 0)
+    // cos >= kSameSurfaceCos, squared, so that the normal needs no root.
+    V3 n = octahedral_vector(p.normal);
+    double c = dot(n, normal);
+    if (c <= 0 || c * c < kSameSurfaceCos * kSameSurfaceCos * dot(n, n) ||
+        dot(octahedral_vector(p.direction), normal) >= 0)
       return true;
     return nearest.addPoint(dist2, index);
   }
@@ -52,6 +57,45 @@ struct CausticNeighbours {
 
 Colour lookup(const void *map, V3 point, V3 normal) {
   return caustic_estimate(*static_cast<const CausticMap *>(map), point, normal);
+}
+
+// Spreads the low 21 bits of v over every third bit.
+uint64_t spread_bits(uint64_t v) {
+  v &= 0x1fffff;
+  v = (v | v << 32) & 0x1f00000000ffffull;
+  v = (v | v << 16) & 0x1f0000ff0000ffull;
+  v = (v | v << 8) & 0x100f00f00f00f00full;
+  v = (v | v << 4) & 0x10c30c30c30c30c3ull;
+  v = (v | v << 2) & 0x1249249249249249ull;
+  return v;
+}
+
+// Puts the photons in Morton order (a Z-curve through their bounding box):
+// the photons of a tree leaf, and of neighbouring leaves, then lie together
+// in memory, so a lookup reads a few cache lines instead of one per photon.
+// Ties keep their photon order, so the result depends only on the photons.
+void sort_spatially(std::vector<StoredPhoton> *photons) {
+  if (photons->size() < 2) return;
+  float lo[3], hi[3];
+  for (int a = 0; a < 3; ++a) lo[a] = hi[a] = (*photons)[0].position[a];
+  for (const StoredPhoton &p : *photons)
+    for (int a = 0; a < 3; ++a)
+      lo[a] = std::min(lo[a], p.position[a]), hi[a] = std::max(hi[a], p.position[a]);
+  std::vector<std::pair<uint64_t, uint32_t>> keys(photons->size());
+  for (size_t i = 0; i < photons->size(); ++i) {
+    uint64_t key = 0;
+    for (int a = 0; a < 3; ++a) {
+      double extent = double(hi[a]) - lo[a];
+      double t = extent > 0 ? ((*photons)[i].position[a] - lo[a]) / extent : 0;
+      key |= spread_bits(static_cast<uint64_t>(t * 0x1fffff)) << a;
+    }
+    keys[i] = {key, static_cast<uint32_t>(i)};
+  }
+  std::sort(keys.begin(), keys.end());
+  std::vector<StoredPhoton> sorted;
+  sorted.reserve(photons->size());
+  for (const auto &k : keys) sorted.push_back((*photons)[k.second]);
+  photons->swap(sorted);
 }
 
 } // namespace
@@ -72,6 +116,7 @@ void build_caustic_map(std::vector<StoredPhoton> photons, int neighbours, double
                        CausticMap *map) {
   map->tree.reset();
   map->photons = std::move(photons);
+  sort_spatially(&map->photons);
   map->neighbours = std::clamp(neighbours, 1, kMaxCausticNeighbours);
   map->radius = static_cast<float>(radius);
   // The tree refers to the records by address: they stay in the map.

@@ -26,8 +26,8 @@ struct CausticMap {
   CausticMap &operator=(CausticMap &&) noexcept;
 };
 
-// Builds the tree over `photons` (kept in their order, so the map is the same
-// however the photon pass was scheduled).
+// Builds the tree over `photons`. The map depends only on the photons and
+// their order, which the photon pass keeps the same however it is scheduled.
 void build_caustic_map(std::vector<StoredPhoton> photons, int neighbours, double radius,
                        CausticMap *map);
 

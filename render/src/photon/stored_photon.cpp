@@ -25,15 +25,7 @@ uint16_t encode_direction(V3 d) {
   return static_cast<uint16_t>(quantize(u) << 8 | quantize(v));
 }
 
-V3 decode_direction(uint16_t code) {
-  double u = (code >> 8) / 255.0 * 2 - 1, v = (code & 0xff) / 255.0 * 2 - 1;
-  double z = 1 - std::fabs(u) - std::fabs(v);
-  if (z < 0) {
-    double fu = (1 - std::fabs(v)) * sign_of(u), fv = (1 - std::fabs(u)) * sign_of(v);
-    u = fu, v = fv;
-  }
-  return normalize({u, v, z});
-}
+V3 decode_direction(uint16_t code) { return normalize(octahedral_vector(code)); }
 
 bool store_photon(RenderState &s, Colour energy) {
   PhotonSink *sink = s.thread->photons;

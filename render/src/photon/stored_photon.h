@@ -3,6 +3,7 @@
 #ifndef VITREL_RENDER_PHOTON_STORED_PHOTON_H
 #define VITREL_RENDER_PHOTON_STORED_PHOTON_H
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -30,6 +31,15 @@ static_assert(sizeof(StoredPhoton) + sizeof(uint32_t) <= kPhotonMapBytesPerPhoto
 // A unit vector in 16 bits (octahedral mapping) and back (unit length).
 uint16_t encode_direction(V3 unit);
 V3 decode_direction(uint16_t code);
+
+// The decoded direction before normalisation (its components' magnitudes
+// add up to 1): enough, and cheaper, for a test of which way it faces.
+inline V3 octahedral_vector(uint16_t code) {
+  double u = (code >> 8) * (2 / 255.0) - 1, v = (code & 0xff) * (2 / 255.0) - 1;
+  double au = std::fabs(u), av = std::fabs(v), z = 1 - au - av;
+  if (z < 0) return {std::copysign(1 - av, u), std::copysign(1 - au, v), z};
+  return {u, v, z};
+}
 
 // The photons stored while one block of photons was traced, in the order
 // they were stored.
