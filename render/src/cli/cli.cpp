@@ -71,14 +71,15 @@ std::vector<GlassParams *> glass_instances(Scene &scene) {
 void print_stats(const RenderStats &stats) {
   const CausticStats &c = stats.caustics;
   if (c.emitted > 0)
-    std::fprintf(stderr,
-                 "photons: %llu emitted, %llu stored, pass %.2f s (%.0f photons/s/core), "
-                 "map %.3f s, %.1f MB (%.1f bytes a photon), %llu estimates\n",
-                 static_cast<unsigned long long>(c.emitted),
-                 static_cast<unsigned long long>(c.stored), c.pass_seconds,
-                 c.emitted / c.pass_seconds / stats.threads, c.map_seconds, c.map_bytes / 1e6,
-                 c.stored > 0 ? double(c.map_bytes) / c.stored : 0.0,
-                 static_cast<unsigned long long>(stats.estimates));
+    std::fprintf(
+        stderr,
+        "photons: %llu emitted, %llu stored, pass %.2f s (%.0f photons/s/core, "
+        "%.0f per processor second), map %.3f s, %.1f MB (%.1f bytes a photon), "
+        "%llu estimates\n",
+        static_cast<unsigned long long>(c.emitted), static_cast<unsigned long long>(c.stored),
+        c.pass_seconds, c.emitted / c.pass_seconds / stats.threads, c.emitted / c.pass_cpu_seconds,
+        c.map_seconds, c.map_bytes / 1e6, c.stored > 0 ? double(c.map_bytes) / c.stored : 0.0,
+        static_cast<unsigned long long>(stats.estimates));
   std::fprintf(stderr, "%.2f s, %d threads, %llu rays, %.0f rays/s/core\n", stats.seconds,
                stats.threads, static_cast<unsigned long long>(stats.rays),
                stats.rays / stats.seconds / stats.threads);

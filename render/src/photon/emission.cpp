@@ -8,6 +8,8 @@
 
 namespace vr {
 
+static_assert(kSobolDimensions >= 5, "a photon takes five Sobol dimensions");
+
 namespace {
 
 constexpr uint64_t kEmissionSeed = 0x70686f746f6e73ull;
@@ -79,6 +81,8 @@ EmissionPlan plan_emission(const Scene &scene, uint32_t photons) {
     }
     double p = light_power(scene.lights[li]);
     if (e.targets.empty() || !(p > 0)) continue;
+    uint64_t stream = hash_combine(kEmissionSeed, li + 1);
+    for (int d = 0; d < 5; ++d) e.scramble[d] = sobol_scramble(stream, d);
     plan.emitters.push_back(std::move(e));
     power.push_back(p);
   }
@@ -99,11 +103,16 @@ EmissionPlan plan_emission(const Scene &scene, uint32_t photons) {
   return plan;
 }
 
-double largest_target_radius(const EmissionPlan &plan) {
-  double r = 0;
+double target_area(const EmissionPlan &plan) {
+  std::vector<int> seen;
+  double area = 0;
   for (const PhotonEmitter &e : plan.emitters)
-    for (const PhotonTarget &t : e.targets) r = std::max(r, t.radius);
-  return r;
+    for (const PhotonTarget &t : e.targets) {
+      if (std::find(seen.begin(), seen.end(), t.object) != seen.end()) continue;
+      seen.push_back(t.object);
+      area += kPi * t.radius * t.radius;
+    }
+  return area;
 }
 
 uint64_t photon_seed(uint32_t index) { return hash_combine(kEmissionSeed, index); }
@@ -118,15 +127,13 @@ bool emit_photon(const Scene &scene, const EmissionPlan &plan, uint32_t index, P
   // dimension 0 picks the cone, 1 and 2 the direction in it, 3 and 4 the
   // point on an area light.
   uint32_t k = index - e->first;
-  uint64_t stream = hash_combine(kEmissionSeed, static_cast<uint64_t>(e->light) + 1);
-  double u[kSobolDimensions];
-  for (int d = 0; d < kSobolDimensions; ++d) u[d] = scrambled_sobol(k, d, stream);
+  auto u = [&](int d) { return scrambled_sobol_point(k, d, e->scramble[d]); };
 
   out->light = e->light;
   out->normal = {0, 0, 0};
   out->origin = l.position;
   if (l.kind == LightKind::Area) {
-    out->origin = l.position + l.edge_u * (u[3] - 0.5) + l.edge_v * (u[4] - 0.5);
+    out->origin = l.position + l.edge_u * (u(3) - 0.5) + l.edge_v * (u(4) - 0.5);
     out->normal = l.normal;
   }
 
@@ -145,17 +152,17 @@ bool emit_photon(const Scene &scene, const EmissionPlan &plan, uint32_t index, P
   for (size_t i = 0; i < n; ++i) total += cone_of(i).solid_angle;
   if (!(total > 0)) return false;
   size_t chosen = n;
-  double acc = 0;
+  double acc = 0, pick = n > 1 ? u(0) * total : 0;
   for (size_t i = 0; i < n && chosen == n; ++i) {
     double w = cone_of(i).solid_angle;
     acc += w;
-    if (w > 0 && u[0] * total < acc) chosen = i;
+    if (w > 0 && pick < acc) chosen = i;
   }
-  for (size_t i = n; chosen == n && i-- > 0;) // rounding left u[0] past the sum
+  for (size_t i = n; chosen == n && i-- > 0;) // rounding left the pick past the sum
     if (cone_of(i).solid_angle > 0) chosen = i;
   Cone c = cone_of(chosen);
-  double cos_t = 1 - u[1] * (1 - c.cos_max);
-  double sin_t = std::sqrt(std::max(0.0, 1 - cos_t * cos_t)), phi = 2 * kPi * u[2];
+  double cos_t = 1 - u(1) * (1 - c.cos_max);
+  double sin_t = std::sqrt(std::max(0.0, 1 - cos_t * cos_t)), phi = 2 * kPi * u(2);
   out->dir = normalize(
       from_frame(frame_around(c.axis), {sin_t * std::cos(phi), sin_t * std::sin(phi), cos_t}));
 

@@ -26,6 +26,7 @@ struct PhotonEmitter {
   int light;
   uint32_t first = 0, count = 0;
   std::vector<PhotonTarget> targets; // the glass objects the light illuminates
+  uint32_t scramble[5];              // of the light's Sobol sequence, per dimension
 };
 
 struct EmissionPlan {
@@ -38,8 +39,9 @@ struct EmissionPlan {
 // light's pi L A, averaged over r, g, b).
 EmissionPlan plan_emission(const Scene &scene, uint32_t photons);
 
-// The largest bounding radius among all targets; 0 without any.
-double largest_target_radius(const EmissionPlan &plan);
+// The area of the glass as the lights see it: the sum of pi r^2 over the
+// bounding spheres of the objects the plan aims at, each object once.
+double target_area(const EmissionPlan &plan);
 
 // A photon leaving its light.
 struct PhotonStart {

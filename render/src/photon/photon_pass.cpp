@@ -39,6 +39,7 @@ PhotonPass run_photon_pass(const RenderContext &rc, const EmissionPlan &plan, in
           ThreadContext &tc = contexts.local();
           for (int b = range.begin(); b != range.end(); ++b) {
             tc.photons = &sinks[static_cast<size_t>(b)];
+            tc.photons->photons.reserve(kPhotonBlock); // most photons store once at most
             uint32_t first = static_cast<uint32_t>(b) * kPhotonBlock;
             uint32_t end = std::min(plan.photons, first + kPhotonBlock);
             for (uint32_t i = first; i < end; ++i) trace_photon(tc, plan, i);

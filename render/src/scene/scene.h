@@ -132,9 +132,9 @@ struct Options {
   int reflection_depth = 4, refraction_depth = 8;
   int gather_rays = 0; // per irradiance lookup; 0 turns the gather off
   // Caustics: photons the lights send toward the glass (0 turns caustics
-  // off), photons per density estimate, the largest lookup radius (0: a
-  // fifth of the largest glass object's bounding radius) and the most
-  // scattering events of one photon.
+  // off), photons per density estimate, the largest lookup radius (0: one
+  // worked out from the photon count and the glass's size when the photon
+  // pass starts) and the most scattering events of one photon.
   int caustic_photons = 250000;
   int caustic_neighbours = 64;
   double caustic_radius = 0;
