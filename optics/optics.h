@@ -3,9 +3,9 @@
 #ifndef VITREL_OPTICS_OPTICS_H
 #define VITREL_OPTICS_OPTICS_H
 
-#include "../host/state.h"
+#include "host/state.h"
 
-namespace vt {
+namespace glass {
 
 // Settles on which side of the glass the ray arrives, the index on each side
 // and the volume a refracted ray will travel through. Writes the indices to
@@ -27,6 +27,6 @@ void spectrum_color(Colour *out, float t);
 // `out` may alias `in`.
 void jitter_direction(Vector *out, const Vector *in, float amount, float s1, float s2);
 
-} // namespace vt
+} // namespace glass
 
 #endif

@@ -12,7 +12,7 @@
 #ifndef VITREL_SHADER_PARAMS_H
 #define VITREL_SHADER_PARAMS_H
 
-#include "../host/state.h"
+#include "host/state.h"
 
 #define VITREL_GLASS_PARAMS(X)                                                                     \
   X(Colour, inside_color)                                                                          \
