@@ -34,12 +34,12 @@ float absorb_channel(float x, float c, float density, float distance) {
 
 } // namespace
 
-void absorb_color(Colour *color, const Colour &absorption_color, float density, double distance) {
+void absorb_color(Colour *colour, const Colour &absorption, float density, double distance) {
   // The distance enters the law as a single-precision value.
   const float d = to_single(distance);
-  color->r = absorb_channel(color->r, absorption_color.r, density, d);
-  color->g = absorb_channel(color->g, absorption_color.g, density, d);
-  color->b = absorb_channel(color->b, absorption_color.b, density, d);
+  colour->r = absorb_channel(colour->r, absorption.r, density, d);
+  colour->g = absorb_channel(colour->g, absorption.g, density, d);
+  colour->b = absorb_channel(colour->b, absorption.b, density, d);
 }
 
 } // namespace glass
