@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <set>
 
-#include "../../host/ops.h"
+#include "host/ops.h"
 #include "sampler/path_sampling.h"
 #include "sampler/sobol.h"
 #include "test_scenes.h"

@@ -1,4 +1,4 @@
-#include "cli.h"
+#include "cli/cli.h"
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
@@ -6,11 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "../core/error.h"
-#include "../image/image_io.h"
-#include "../render/render.h"
-#include "../scene/load_scene.h"
-#include "../shading/state.h"
+#include "core/error.h"
+#include "image/image_io.h"
+#include "render/render.h"
+#include "scene/load_scene.h"
+#include "shading/state.h"
 
 namespace vr {
 

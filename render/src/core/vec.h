@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "../../../host/state.h"
+#include "host/state.h"
 
 namespace vr {
 

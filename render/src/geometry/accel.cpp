@@ -1,4 +1,4 @@
-#include "accel.h"
+#include "geometry/accel.h"
 
 #include <cmath>
 #include <cstdio>

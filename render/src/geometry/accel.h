@@ -6,7 +6,7 @@
 #include <embree3/rtcore.h>
 #include <vector>
 
-#include "../scene/scene.h"
+#include "scene/scene.h"
 
 namespace vr {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "../scene/scene.h"
-#include "framebuffer.h"
+#include "scene/scene.h"
+#include "image/framebuffer.h"
 
 namespace vr {
 

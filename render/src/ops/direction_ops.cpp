@@ -1,6 +1,6 @@
 // Directions and Fresnel at the state's hit, from its direction and normal.
-#include "../shading/optics.h"
-#include "export.h"
+#include "shading/optics.h"
+#include "ops/export.h"
 
 using namespace vr;
 

@@ -1,9 +1,9 @@
 // Photon operations. This renderer traces no photons yet (the photon map
 // comes with caustics), so the continuations answer that the photon was not
 // carried on and nothing is stored; the directions are computed for real.
-#include "../sampler/path_sampling.h"
-#include "../shading/optics.h"
-#include "export.h"
+#include "sampler/path_sampling.h"
+#include "shading/optics.h"
+#include "ops/export.h"
 
 using namespace vr;
 

@@ -1,7 +1,7 @@
 // Sampling and Russian roulette.
-#include "../sampler/path_sampling.h"
-#include "../shading/scatter.h"
-#include "export.h"
+#include "sampler/path_sampling.h"
+#include "shading/scatter.h"
+#include "ops/export.h"
 
 using namespace vr;
 

@@ -1,8 +1,8 @@
 // Tracing operations.
-#include "../shading/environment.h"
-#include "../shading/ray_types.h"
-#include "../shading/trace.h"
-#include "export.h"
+#include "shading/environment.h"
+#include "shading/ray_types.h"
+#include "shading/trace.h"
+#include "ops/export.h"
 
 using namespace vr;
 

@@ -1,7 +1,7 @@
-#include "path_sampling.h"
+#include "sampler/path_sampling.h"
 
-#include "../core/hash.h"
-#include "sobol.h"
+#include "core/hash.h"
+#include "sampler/sobol.h"
 
 namespace vr {
 

@@ -4,7 +4,7 @@
 #ifndef VITREL_RENDER_SAMPLER_PATH_SAMPLING_H
 #define VITREL_RENDER_SAMPLER_PATH_SAMPLING_H
 
-#include "../shading/state.h"
+#include "shading/state.h"
 
 namespace vr {
 

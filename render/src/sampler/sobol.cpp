@@ -1,8 +1,8 @@
-#include "sobol.h"
+#include "sampler/sobol.h"
 
 #include <array>
 
-#include "../core/hash.h"
+#include "core/hash.h"
 
 namespace vr {
 

@@ -1,10 +1,10 @@
-#include "glass_material.h"
+#include "scene/glass_material.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "params_table.h"
-#include "texture_read.h"
+#include "scene/params_table.h"
+#include "scene/texture_read.h"
 
 namespace vr {
 

@@ -1,9 +1,9 @@
-#include "json_read.h"
+#include "scene/json_read.h"
 
 #include <cmath>
 #include <sstream>
 
-#include "../core/error.h"
+#include "core/error.h"
 
 namespace vr {
 

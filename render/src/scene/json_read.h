@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "../core/vec.h"
+#include "core/vec.h"
 
 namespace vr {
 

@@ -1,16 +1,16 @@
-#include "load_scene.h"
+#include "scene/load_scene.h"
 
 #include <fstream>
 #include <sstream>
 
-#include "../core/error.h"
-#include "../geometry/shapes.h"
-#include "../image/image_io.h"
-#include "embedded.h"
-#include "glass_material.h"
-#include "json_read.h"
-#include "presets.h"
-#include "texture_read.h"
+#include "core/error.h"
+#include "geometry/shapes.h"
+#include "image/image_io.h"
+#include "scene/embedded.h"
+#include "scene/glass_material.h"
+#include "scene/json_read.h"
+#include "scene/presets.h"
+#include "scene/texture_read.h"
 
 namespace vr {
 

@@ -1,11 +1,11 @@
-#include "presets.h"
+#include "scene/presets.h"
 
 #include <cstring>
 
-#include "embedded.h"
-#include "json_read.h"
-#include "params_table.h"
-#include "texture_read.h"
+#include "scene/embedded.h"
+#include "scene/json_read.h"
+#include "scene/params_table.h"
+#include "scene/texture_read.h"
 
 namespace vr {
 

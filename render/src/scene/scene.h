@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "../../../shader/params.h"
-#include "../core/transform.h"
-#include "../core/vec.h"
+#include "shader/params.h"
+#include "core/transform.h"
+#include "core/vec.h"
 
 namespace vr {
 

@@ -1,9 +1,9 @@
-#include "connections.h"
+#include "shading/connections.h"
 
 #include <cmath>
 #include <cstring>
 
-#include "textures.h"
+#include "shading/textures.h"
 
 namespace vr {
 

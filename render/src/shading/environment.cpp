@@ -1,4 +1,4 @@
-#include "environment.h"
+#include "shading/environment.h"
 
 #include <cmath>
 

@@ -1,10 +1,10 @@
-#include "irradiance.h"
+#include "shading/irradiance.h"
 
-#include "../sampler/path_sampling.h"
-#include "../sampler/sobol.h"
-#include "optics.h"
-#include "ray_types.h"
-#include "trace.h"
+#include "sampler/path_sampling.h"
+#include "sampler/sobol.h"
+#include "shading/optics.h"
+#include "shading/ray_types.h"
+#include "shading/trace.h"
 
 namespace vr {
 

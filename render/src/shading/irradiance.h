@@ -2,7 +2,7 @@
 #ifndef VITREL_RENDER_SHADING_IRRADIANCE_H
 #define VITREL_RENDER_SHADING_IRRADIANCE_H
 
-#include "state.h"
+#include "shading/state.h"
 
 namespace vr {
 

@@ -1,10 +1,10 @@
-#include "lights.h"
+#include "shading/lights.h"
 
 #include <algorithm>
 
-#include "../sampler/path_sampling.h"
-#include "../sampler/sobol.h"
-#include "trace.h"
+#include "sampler/path_sampling.h"
+#include "sampler/sobol.h"
+#include "shading/trace.h"
 
 namespace vr {
 

@@ -4,7 +4,7 @@
 
 #include <climits>
 
-#include "state.h"
+#include "shading/state.h"
 
 namespace vr {
 

@@ -1,4 +1,4 @@
-#include "optics.h"
+#include "shading/optics.h"
 
 #include <algorithm>
 #include <cmath>

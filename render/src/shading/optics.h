@@ -3,7 +3,7 @@
 #ifndef VITREL_RENDER_SHADING_OPTICS_H
 #define VITREL_RENDER_SHADING_OPTICS_H
 
-#include "../core/vec.h"
+#include "core/vec.h"
 
 namespace vr {
 

@@ -3,7 +3,7 @@
 #ifndef VITREL_RENDER_SHADING_RAY_TYPES_H
 #define VITREL_RENDER_SHADING_RAY_TYPES_H
 
-#include "../../../host/state.h"
+#include "host/state.h"
 
 namespace vr {
 

@@ -1,4 +1,4 @@
-#include "state.h"
+#include "shading/state.h"
 
 namespace vr {
 

@@ -8,9 +8,9 @@
 #include <type_traits>
 #include <vector>
 
-#include "../geometry/accel.h"
-#include "../module/module.h"
-#include "../scene/scene.h"
+#include "geometry/accel.h"
+#include "module/module.h"
+#include "scene/scene.h"
 
 namespace vr {
 

@@ -1,9 +1,9 @@
-#include "textures.h"
+#include "shading/textures.h"
 
 #include <cmath>
 #include <cstdint>
 
-#include "../core/hash.h"
+#include "core/hash.h"
 
 namespace vr {
 

@@ -1,9 +1,9 @@
-#include "trace.h"
+#include "shading/trace.h"
 
-#include "../sampler/path_sampling.h"
-#include "diffuse.h"
-#include "environment.h"
-#include "ray_types.h"
+#include "sampler/path_sampling.h"
+#include "shading/diffuse.h"
+#include "shading/environment.h"
+#include "shading/ray_types.h"
 
 namespace vr {
 
