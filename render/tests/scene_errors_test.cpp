@@ -90,7 +90,7 @@ TEST(SceneErrors, AGoodSceneLoadsWhole) {
   EXPECT_DOUBLE_EQ(s.lights[0].normal.y, -1.0); // area lights shine down unless turned
   EXPECT_FLOAT_EQ(s.lights[1].colour.g, 5.0f);
   ASSERT_EQ(s.objects.size(), 2u);
-  EXPECT_EQ(s.objects[0].mesh.indices.size(), 12u);
+  EXPECT_EQ(s.objects[0].shape.mesh.indices.size(), 12u);
   EXPECT_EQ(s.objects[0].light_links, std::vector<Tag>{1});
   EXPECT_EQ(s.objects[1].light_links, (std::vector<Tag>{1, 2})); // all lights by default
   EXPECT_EQ(s.objects[1].material.kind, MaterialKind::Diffuse);

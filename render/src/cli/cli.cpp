@@ -10,7 +10,7 @@
 #include "image/image_io.h"
 #include "render/render.h"
 #include "scene/load_scene.h"
-#include "shading/state.h"
+#include "shading/render_state.h"
 
 namespace vr {
 
@@ -79,7 +79,7 @@ int render(const Request &req) {
 
   ShaderModule module = load_module(req.module.empty() ? default_module_path() : req.module);
   Accel accel;
-  build_accel(scene, &accel);
+  build_accel(shapes_of(scene), &accel);
   RenderContext rc;
   make_render_context(scene, accel, module, req.single_path, &rc);
 

@@ -4,7 +4,7 @@
 #define VITREL_RENDER_OPS_EXPORT_H
 
 #include "host/ops.h"
-#include "shading/state.h"
+#include "shading/render_state.h"
 
 #define VR_HOST_OPERATION extern "C" __attribute__((visibility("default")))
 

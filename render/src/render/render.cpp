@@ -8,9 +8,9 @@
 #include <tbb/task_arena.h>
 
 #include "core/hash.h"
-#include "sampler/sobol.h"
-#include "shading/trace.h"
 #include "render/progress.h"
+#include "sampler/sobol.h"
+#include "shading/tracer.h"
 
 namespace vr {
 

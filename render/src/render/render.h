@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "image/framebuffer.h"
-#include "shading/state.h"
+#include "shading/render_state.h"
 
 namespace vr {
 

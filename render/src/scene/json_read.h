@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "core/vec.h"
+#include "host/state.h"
 
 namespace vr {
 

@@ -205,44 +205,44 @@ Object read_object(const Node &node, size_t index, const std::vector<Light> &lig
   };
   if (kind == "sphere") {
     allow({"radius"});
-    o.shape = ShapeKind::Sphere;
+    o.shape.kind = ShapeKind::Sphere;
     double r = has(node, "radius") ? read_number_in(member(node, "radius"), 1e-9, 1e9) : 1;
     t = compose(t, scaling({r, r, r}));
   } else if (kind == "box") {
     allow({"size"});
-    o.shape = ShapeKind::Box;
+    o.shape.kind = ShapeKind::Box;
     V3 size{1, 1, 1};
     if (has(node, "size")) size = read_v3(member(node, "size"));
     if (!(size.x > 0 && size.y > 0 && size.z > 0))
       fail(member(node, "size"), "three positive sizes");
-    o.mesh = box_mesh(size, t);
+    o.shape.mesh = box_mesh(size, t);
   } else if (kind == "quad") {
     allow({"size"});
-    o.shape = ShapeKind::Quad;
+    o.shape.kind = ShapeKind::Quad;
     double w = 1, d = 1;
     read_rectangle_size(node, &w, &d);
-    o.mesh = quad_mesh(w, d, t);
+    o.shape.mesh = quad_mesh(w, d, t);
   } else if (kind == "mesh") {
     allow({"file"});
-    o.shape = ShapeKind::Mesh;
+    o.shape.kind = ShapeKind::Mesh;
     Node file = member(node, "file");
     std::string path = resolve(ctx, read_string(file));
     try {
-      o.mesh = load_obj(path, t);
+      o.shape.mesh = load_obj(path, t);
     } catch (const std::exception &ex) {
       fail_at(file, "cannot read the mesh '" + path + "': " + ex.what());
     }
   } else {
     fail(shape, "\"sphere\", \"box\", \"quad\" or \"mesh\"");
   }
-  o.transform = t;
-  invert(t, &o.inverse); // every scale was checked nonzero, so t is invertible
+  o.shape.transform = t;
+  invert(t, &o.shape.inverse); // every scale was checked nonzero, so t is invertible
   if (has(node, "material"))
     o.material = read_material(member(node, "material"), lights);
   else
     o.material.diffuse.constant = {0.8f, 0.8f, 0.8f, 1};
-  o.textured = o.material.kind == MaterialKind::Glass ? !o.material.glass.connections.empty()
-                                                      : o.material.diffuse.textured;
+  o.shape.needs_uv = o.material.kind == MaterialKind::Glass ? !o.material.glass.connections.empty()
+                                                            : o.material.diffuse.textured;
   if (has(node, "lights")) {
     o.light_links = read_light_links(member(node, "lights"), lights);
   } else {

@@ -2,7 +2,7 @@
 
 #include "shading/irradiance.h"
 #include "shading/lights.h"
-#include "shading/ray_types.h"
+#include "shading/ray_kinds.h"
 #include "shading/textures.h"
 
 namespace vr {

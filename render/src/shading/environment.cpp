@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "abi/host_values.h"
+
 namespace vr {
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "sampler/path_sampling.h"
 #include "sampler/sobol.h"
-#include "shading/trace.h"
+#include "shading/tracer.h"
 
 namespace vr {
 
@@ -67,7 +67,7 @@ bool sample_light(RenderState &s, Tag tag, int *count, Colour *colour, V3 *dir, 
   int budget = std::min(l->kind == LightKind::Point ? 1 : l->samples, max_samples);
   if (*count < 0 || *count >= budget) return false;
   if (*count == 0) { // a light's samples are the points of one fresh sequence
-    uint64_t seed = draw_seed(s);
+    uint64_t seed = draw_seed(s.path);
     s.light_scramble[0] = sobol_scramble(seed, 0);
     s.light_scramble[1] = sobol_scramble(seed, 1);
   }

@@ -4,7 +4,7 @@
 
 #include <climits>
 
-#include "shading/state.h"
+#include "shading/render_state.h"
 
 namespace vr {
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "abi/host_values.h"
 #include "core/hash.h"
 
 namespace vr {

@@ -1,4 +1,4 @@
-#include "shading/optics.h"
+#include "shading/surface_optics.h"
 
 #include <algorithm>
 #include <cmath>
