@@ -10,6 +10,12 @@ namespace vr {
 
 namespace {
 
+// A shadow ray stops this share of its length short of the light sample.
+// Embree finds hits in single precision (a relative error of about 1e-7), so
+// a surface the sample lies on, such as a ceiling an area light is set into,
+// would otherwise be hit at the very end of the ray and shadow its own light.
+constexpr double kShadowRayShortening = 1e-6;
+
 const std::vector<Tag> *links_of(const RenderState &s) {
   const Scene &scene = *s.thread->rc->scene;
   return s.object >= 0 ? &scene.objects[s.object].light_links : nullptr;
@@ -82,7 +88,8 @@ bool sample_light(RenderState &s, Tag tag, int *count, Colour *colour, V3 *dir, 
   if (lit) {
     ++s.thread->rays;
     V3 origin = ray_origin(s, d);
-    lit = !occluded(*s.thread->rc->accel, origin, d, length(ls.position - origin) * (1 - 1e-6));
+    lit = !occluded(*s.thread->rc->accel, origin, d,
+                    length(ls.position - origin) * (1 - kShadowRayShortening));
   }
   *colour = lit ? c : Colour{0, 0, 0, 1};
   return true;
