@@ -16,8 +16,6 @@ namespace vr {
 
 namespace {
 
-constexpr int kMaxResolution = 16384;
-
 struct Context {
   const std::string &folder;
 };
@@ -50,7 +48,7 @@ Camera read_camera(const Node &node) {
 Options read_options(const Node &node) {
   check_object(node, {"samples", "reflection_depth", "refraction_depth", "gather_rays"});
   Options o;
-  if (has(node, "samples")) o.samples = read_int_in(member(node, "samples"), 1, 65536);
+  if (has(node, "samples")) o.samples = read_int_in(member(node, "samples"), 1, kMaxSamples);
   if (has(node, "reflection_depth"))
     o.reflection_depth = read_int_in(member(node, "reflection_depth"), 0, 64);
   if (has(node, "refraction_depth"))
@@ -175,7 +173,6 @@ Material read_material(const Node &node, const std::vector<Light> &lights) {
   if (kind == "diffuse") {
     check_object(node, {"type", "color"});
     m.kind = MaterialKind::Diffuse;
-    m.diffuse.constant = {0.8f, 0.8f, 0.8f, 1};
     if (has(node, "color")) m.diffuse = read_colour_source(member(node, "color"));
   } else if (kind == "glass") {
     m.kind = MaterialKind::Glass;
@@ -237,10 +234,7 @@ Object read_object(const Node &node, size_t index, const std::vector<Light> &lig
   }
   o.shape.transform = t;
   invert(t, &o.shape.inverse); // every scale was checked nonzero, so t is invertible
-  if (has(node, "material"))
-    o.material = read_material(member(node, "material"), lights);
-  else
-    o.material.diffuse.constant = {0.8f, 0.8f, 0.8f, 1};
+  if (has(node, "material")) o.material = read_material(member(node, "material"), lights);
   o.shape.needs_uv = o.material.kind == MaterialKind::Glass ? !o.material.glass.connections.empty()
                                                             : o.material.diffuse.textured;
   if (has(node, "lights")) {

@@ -59,7 +59,8 @@ enum class MaterialKind { Diffuse, Glass };
 
 struct Material {
   MaterialKind kind = MaterialKind::Diffuse;
-  ColourSource diffuse;
+  // An object with no material, or a diffuse one with no colour, is this grey.
+  ColourSource diffuse{{0.8f, 0.8f, 0.8f, 1}, false, {}};
   GlassMaterial glass;
 };
 
@@ -94,6 +95,10 @@ struct Environment {
   float intensity = 1;
   float alpha = 1;
 };
+
+// Limits of the image and of its samples, for scene files and the command line.
+constexpr int kMaxResolution = 16384; // pixels, in each direction
+constexpr int kMaxSamples = 65536;    // per pixel
 
 struct Camera {
   V3 position{0, 0, 5}, target{0, 0, 0}, up{0, 1, 0};
