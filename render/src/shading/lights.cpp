@@ -1,6 +1,7 @@
 #include "shading/lights.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "sampler/path_sampling.h"
 #include "sampler/sobol.h"
@@ -110,7 +111,10 @@ void inclusive_lightlist(RenderState &s, int *n, Tag **list) {
   Tag given[kMaxLights];
   int count = copy_list(n, list, given), out = 0;
   for (int i = 0; i < count; ++i)
-    if (lights_object(s, given[i]) && !listed(s.lights, out, given[i])) s.lights[out++] = given[i];
+    if (lights_object(s, given[i]) && !listed(s.lights, out, given[i])) {
+      assert(out < kMaxLights); // at most one entry per given light
+      s.lights[out++] = given[i];
+    }
   *n = out;
   *list = s.lights;
 }
