@@ -22,81 +22,47 @@
 set -u
 src=${1:?usage: check_layers.sh RENDER_SRC_DIR}
 layers="core abi image geometry sampler scene module shading ops render cli"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 
-rank() {
-  i=0
-  for l in $layers; do
-    [ "$l" = "$1" ] && { echo $i; return; }
-    i=$((i + 1))
-  done
-  echo -1
-}
+# One line per include: the including file below src, then the name included.
+find "$src" -type f \( -name '*.h' -o -name '*.cpp' -o -name '*.in' \) | sort |
+  while IFS= read -r file; do
+    sed -nE "s|^[[:space:]]*#[[:space:]]*include[[:space:]]*\"([^\"]*)\".*|${file#"$src"/} \1|p" "$file"
+  done >"$work/includes"
+ls -d "$src"/*/ | sed -E 's|.*/([^/]+)/$|\1|' >"$work/folders"
 
-status=0
-edges=$(mktemp)
-trap 'rm -f "$edges"' EXIT
-
-for dir in "$src"/*/; do
-  from=$(basename "$dir")
-  if [ "$(rank "$from")" -lt 0 ]; then
-    echo "render/src/$from/: a folder with no place in the layer order"
-    status=1
-    continue
-  fi
-  echo "$from $from" >>"$edges"
-done
-
-# file:line:#include "folder/name.h"
-grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$src" | while IFS= read -r line; do
-  file=${line%%:*}
-  rel=${file#"$src"/}
-  inc=$(printf '%s\n' "$line" | sed -E 's/.*#[[:space:]]*include[[:space:]]*"([^"]*)".*/\1/')
-  case $inc in
-  *../* | ./*)
-    echo "$rel: #include \"$inc\": includes are rooted, never relative"
-    echo fail
-    continue
-    ;;
-  */*) ;;
-  *)
-    echo "$rel: #include \"$inc\": includes are rooted (\"folder/$inc\")"
-    echo fail
-    continue
-    ;;
-  esac
-  case $rel in */*) ;; *) continue ;; esac # main.cpp stands above every folder
-  from=${rel%%/*}
-  to=${inc%%/*}
-  case $to in
-  host | shader) # the module's interface, which abi/ brings in
-    if [ "$from" = core ]; then
-      echo "$rel: #include \"$inc\": core/ stands below the module's records"
-      echo fail
-    fi
-    continue
-    ;;
-  esac
-  rf=$(rank "$from")
-  rt=$(rank "$to")
-  if [ "$rt" -lt 0 ]; then
-    echo "$rel: #include \"$inc\": no such layer"
-    echo fail
-  elif [ "$rt" -gt "$rf" ]; then
-    echo "$rel: #include \"$inc\": $from/ may not include from $to/, a layer above it"
-    echo fail
-  fi
-  echo "$from $to" >>"$edges"
-done >"$edges.out"
-if grep -q '^fail$' "$edges.out"; then status=1; fi
-grep -v '^fail$' "$edges.out"
-rm -f "$edges.out"
+# Checks every include against the order and writes the folder edges.
+awk -v layers="$layers" -v edges="$work/edges" '
+  BEGIN { n = split(layers, l, " "); for (i = 1; i <= n; ++i) rank[l[i]] = i; bad = 0 }
+  FILENAME ~ /folders$/ {
+    if (!($1 in rank)) { print "render/src/" $1 "/: a folder with no place in the layer order"; bad = 1 }
+    else print $1, $1 > edges
+    next
+  }
+  {
+    file = $1; inc = $2
+    if (inc ~ /(^|\/)\.\.?\//) { print file ": #include \"" inc "\": includes are rooted, never relative"; bad = 1; next }
+    if (inc !~ /\//) { print file ": #include \"" inc "\": includes are rooted (\"folder/" inc "\")"; bad = 1; next }
+    if (file !~ /\//) next # main.cpp stands above every folder
+    from = substr(file, 1, index(file, "/") - 1); to = substr(inc, 1, index(inc, "/") - 1)
+    if (to == "host" || to == "shader") { # the module interface, which abi/ brings in
+      if (from == "core") { print file ": #include \"" inc "\": core/ stands below the module'"'"'s records"; bad = 1 }
+      next
+    }
+    if (!(to in rank)) { print file ": #include \"" inc "\": no such layer"; bad = 1; next }
+    if (rank[to] > rank[from]) { print file ": #include \"" inc "\": " from "/ may not include from " to "/, a layer above it"; bad = 1 }
+    print from, to > edges
+  }
+  END { exit bad }
+' "$work/folders" "$work/includes"
+status=$?
 
 # tsort reads "a b" as a before b and names the members of any cycle.
-if ! sort -u "$edges" | tsort >/dev/null 2>"$edges.tsort"; then
-  cat "$edges.tsort"
+if ! sort -u "$work/edges" | tsort >/dev/null 2>"$work/cycles"; then
+  cat "$work/cycles"
   status=1
 fi
-rm -f "$edges.tsort"
 
-[ $status -eq 0 ] && echo "render/src: $(ls -d "$src"/*/ | wc -l) folders, every include downward, no cycle"
+[ $status -eq 0 ] && echo "render/src: $(wc -l <"$work/folders") folders, every include downward, no cycle"
 exit $status
