@@ -9,7 +9,7 @@
 #include "photon/photon_pass.h"
 #include "photon/photon_path.h"
 #include "render/caustics.h"
-#include "shading/trace.h"
+#include "shading/tracer.h"
 #include "test_scenes.h"
 
 namespace vr {

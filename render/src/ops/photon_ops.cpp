@@ -1,18 +1,18 @@
 // Photon operations: the directions a scattered photon takes, the
 // continuations that trace it on from the glass (each answers whether the
 // photon hit something), and the store.
-#include "../photon/photon_path.h"
-#include "../photon/stored_photon.h"
-#include "../sampler/path_sampling.h"
-#include "../shading/optics.h"
-#include "export.h"
+#include "ops/export.h"
+#include "photon/photon_path.h"
+#include "photon/stored_photon.h"
+#include "sampler/path_sampling.h"
+#include "shading/surface_optics.h"
 
 using namespace vr;
 
 namespace {
 
 V3 diffuse_about(RenderState &s, V3 n) {
-  double u1 = draw_uniform(s), u2 = draw_uniform(s);
+  double u1 = draw_uniform(s.path), u2 = draw_uniform(s.path);
   return from_frame(frame_around(normalize(n)), cosine_hemisphere(u1, u2));
 }
 

@@ -16,15 +16,15 @@ constexpr uint64_t kEmissionSeed = 0x70686f746f6e73ull;
 
 // A bounding sphere of the object: the unit sphere under its transform, or
 // the centre of a mesh's box with the farthest vertex.
-PhotonTarget bounding_sphere(const Object &o, int index) {
-  if (o.shape == ShapeKind::Sphere) {
-    V3 centre = apply_point(o.transform, {0, 0, 0});
+PhotonTarget bounding_sphere(const Shape &shape, int index) {
+  if (shape.kind == ShapeKind::Sphere) {
+    V3 centre = apply_point(shape.transform, {0, 0, 0});
     double r = 0;
     for (V3 axis : {V3{1, 0, 0}, V3{0, 1, 0}, V3{0, 0, 1}})
-      r = std::max(r, length(apply_vector(o.transform, axis)));
+      r = std::max(r, length(apply_vector(shape.transform, axis)));
     return {index, centre, r};
   }
-  const std::vector<float> &p = o.mesh.positions;
+  const std::vector<float> &p = shape.mesh.positions;
   V3 lo{HUGE_VAL, HUGE_VAL, HUGE_VAL}, hi = -lo;
   for (size_t i = 0; i + 2 < p.size(); i += 3) {
     lo = {std::min(lo.x, double(p[i])), std::min(lo.y, double(p[i + 1])),
@@ -77,7 +77,7 @@ EmissionPlan plan_emission(const Scene &scene, uint32_t photons) {
       if (o.material.kind != MaterialKind::Glass) continue;
       if (std::find(o.light_links.begin(), o.light_links.end(), tag) == o.light_links.end())
         continue;
-      e.targets.push_back(bounding_sphere(o, static_cast<int>(oi)));
+      e.targets.push_back(bounding_sphere(o.shape, static_cast<int>(oi)));
     }
     double p = light_power(scene.lights[li]);
     if (e.targets.empty() || !(p > 0)) continue;

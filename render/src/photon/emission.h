@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/vec.h"
+#include "abi/host_values.h"
 #include "scene/scene.h"
 
 namespace vr {

@@ -6,7 +6,7 @@
 #include <tbb/task_arena.h>
 
 #include "photon/photon_path.h"
-#include "shading/trace.h"
+#include "shading/tracer.h"
 
 namespace vr {
 

@@ -10,7 +10,7 @@
 
 #include "photon/emission.h"
 #include "photon/stored_photon.h"
-#include "shading/state.h"
+#include "shading/render_state.h"
 
 namespace vr {
 

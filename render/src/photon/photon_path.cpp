@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "photon/stored_photon.h"
-#include "shading/trace.h"
+#include "shading/tracer.h"
 
 namespace vr {
 

@@ -4,7 +4,7 @@
 #ifndef VITREL_RENDER_PHOTON_PHOTON_PATH_H
 #define VITREL_RENDER_PHOTON_PHOTON_PATH_H
 
-#include "shading/state.h"
+#include "shading/render_state.h"
 
 namespace vr {
 

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/vec.h"
+#include "abi/host_values.h"
 #include "scene/scene.h"
-#include "shading/state.h"
+#include "shading/render_state.h"
 
 namespace vr {
 

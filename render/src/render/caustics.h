@@ -8,7 +8,7 @@
 
 #include "photon/emission.h"
 #include "photon/photon_map.h"
-#include "shading/state.h"
+#include "shading/render_state.h"
 
 namespace vr {
 

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "../image/framebuffer.h"
-#include "../shading/state.h"
-#include "caustics.h"
+#include "image/framebuffer.h"
+#include "shading/render_state.h"
+#include "render/caustics.h"
 
 namespace vr {
 

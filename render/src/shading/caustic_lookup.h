@@ -4,7 +4,7 @@
 #ifndef VITREL_RENDER_SHADING_CAUSTIC_LOOKUP_H
 #define VITREL_RENDER_SHADING_CAUSTIC_LOOKUP_H
 
-#include "core/vec.h"
+#include "abi/host_values.h"
 
 namespace vr {
 
