@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "image/framebuffer.h"
-#include "shading/render_state.h"
 #include "render/caustics.h"
+#include "shading/render_state.h"
 
 namespace vr {
 
