@@ -5,6 +5,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 
+#include "core/hash.h"
 #include "photon/photon_map.h"
 #include "photon/photon_pass.h"
 #include "photon/photon_path.h"
@@ -73,6 +74,37 @@ TEST(Caustics, ClearSlabPassesFresnelTransmissionOntoTheFloor) {
     EXPECT_NEAR(ratio, expected, 0.05 * expected);
 }
 
+TEST(Caustics, AreaLightsAndOverlappingTargetsKeepTheEstimateUnbiased) {
+  // A small area light in place of the point light: its photons start over
+  // the rectangle and carry its cosine.
+  std::string area = R"("lights": [{"type": "area", "size": [0.5, 0.5], "intensity": 31830,
+                                    "transform": {"translate": [0, 50, 0]}}])";
+  auto with_light = [&](std::string text) {
+    size_t at = text.find(R"("lights": [)");
+    text.replace(at, text.find("}],", at) + 2 - at, area);
+    return text;
+  };
+  // A thin glass rod above the slab, off to one side: its bounding sphere
+  // (radius 1.5), seen from the light, holds the directions toward the
+  // floor the camera sees, though the rod itself shades none of it. Those
+  // directions lie in both cones, so they are twice as likely and their
+  // photons must carry half the energy.
+  std::string rod = R"({"type": "glass", "preset": "clear"}}, {"shape": "box",
+      "size": [3, 0.05, 0.05], "transform": {"translate": [0, 2, 0.8]},
+      "material": {"type": "glass"})";
+  double expected = slab_transmission(1.5, 1);
+  for (const std::string &text :
+       {with_light(slab_scene(R"({"type": "glass", "preset": "clear"})")), slab_scene(rod)}) {
+    auto open = make_scene(text.find("area") != std::string::npos ? with_light(slab_scene(""))
+                                                                  : slab_scene(""));
+    auto slab = make_scene(text);
+    Colour without = mean_colour(render_full(*open, 2));
+    Colour with = mean_colour(render_full(*slab, 2));
+    ASSERT_GT(without.r, 0);
+    EXPECT_NEAR(with.r / without.r, expected, 0.05 * expected);
+  }
+}
+
 TEST(Caustics, TintedSlabAbsorbsEachChannelByBeerLambert) {
   const double colour[3] = {0.5, 0.7, 0.9}, density = 2, thickness = 0.2;
   auto open = make_scene(slab_scene(""));
@@ -117,6 +149,53 @@ TEST(Caustics, PhotonSpecularColourTintsTheCausticButNotTheGlass) {
   };
   auto white = with_colour("[1, 1, 1]"), reddish = with_colour("[1, 0, 0]");
   EXPECT_EQ(render_full(*white).rgba, render_full(*reddish).rgba);
+}
+
+// `count` photons of energy `e` spread at random over a square of side 2
+// around the origin on the floor, with the given normal and direction codes.
+CausticMap uniform_map(int count, float e, uint16_t normal, uint16_t direction) {
+  std::vector<StoredPhoton> photons(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    StoredPhoton &p = photons[static_cast<size_t>(i)];
+    uint64_t h = hash_combine(7, static_cast<uint64_t>(i));
+    p.position[0] = float(2 * unit_from_bits(uint32_t(h)) - 1);
+    p.position[1] = 0;
+    p.position[2] = float(2 * unit_from_bits(uint32_t(h >> 32)) - 1);
+    p.energy[0] = p.energy[1] = p.energy[2] = e;
+    p.normal = normal;
+    p.direction = direction;
+  }
+  CausticMap map;
+  build_caustic_map(std::move(photons), 32, 0.5, &map);
+  return map;
+}
+
+TEST(CausticEstimate, AUniformDensityGivesItsIrradianceExactly) {
+  // 200,000 photons of 1e-4 over 4 square units: irradiance 5, radiance per
+  // unit albedo 5 / pi. Averaged over many points the leave-one-out kernel
+  // estimate is unbiased; the constant kernel over all k would give k / (k - 1)
+  // of it, 3 % more.
+  uint16_t up = encode_direction({0, 1, 0}), down = encode_direction({0, -1, 0});
+  CausticMap map = uniform_map(200000, 1e-4f, up, down);
+  double sum = 0;
+  int n = 0;
+  for (double x = -0.5; x <= 0.5; x += 0.02)
+    for (double z = -0.5; z <= 0.5; z += 0.02, ++n)
+      sum += caustic_estimate(map, {x, 0, z}, {0, 1, 0}).r;
+  EXPECT_NEAR(sum / n, 5 / kPi, 0.015 * 5 / kPi);
+  // Seen from below, or on photons that arrived from below, there is nothing.
+  EXPECT_EQ(caustic_estimate(map, {0, 0, 0}, {0, -1, 0}).r, 0);
+  CausticMap from_below = uniform_map(20000, 1e-4f, up, encode_direction({0, 1, 0}));
+  EXPECT_EQ(caustic_estimate(from_below, {0, 0, 0}, {0, 1, 0}).r, 0);
+  // Far from every photon, beyond the radius: nothing either.
+  EXPECT_EQ(caustic_estimate(map, {3, 0, 0}, {0, 1, 0}).r, 0);
+}
+
+TEST(CausticEstimate, DirectionsSurviveTheirSixteenBits) {
+  for (V3 d : {V3{0, 1, 0}, V3{0, -1, 0}, V3{1, 0, 0}, V3{0.3, -0.8, 0.52}, V3{-0.6, 0.1, -0.79}}) {
+    V3 unit = normalize(d), back = decode_direction(encode_direction(unit));
+    EXPECT_GT(dot(unit, back), std::cos(1.5 * kPi / 180)) << d.x << " " << d.y << " " << d.z;
+  }
 }
 
 // Photons sent by hand from the light of a scene straight down at (x, z).
