@@ -44,7 +44,8 @@ if [ "${windows}" = 1 ]; then
   # package is named by its folder; under Wine the host's / is drive Z:.
   example+=(-DCMAKE_TOOLCHAIN_FILE="${root}/cmake/mingw-w64-x86_64.cmake"
     -Dvitrel_DIR="${stage}/lib/cmake/vitrel" -DCMAKE_EXE_LINKER_FLAGS=-static)
-  run=(wine64 "${build}/minimal_host/minimal_host.exe" "Z:${module}")
+  wine="$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)"
+  run=(env WINEDEBUG=-all "${wine}" "${build}/minimal_host/minimal_host.exe" "Z:${module}")
 else
   example+=(-DCMAKE_PREFIX_PATH="${stage}")
   # The installed renderer, reached through bin/, renders with the installed module.
