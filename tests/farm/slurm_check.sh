@@ -28,8 +28,9 @@ rm -rf "${work}"
 mkdir -p "${work}"
 "${renderer}" "${scene}" --size "${size}" "${render_args[@]}" --quiet -o "${work}/whole.exr"
 
-cluster="${work}/cluster"
-trap '"${farm}/cluster/stop.sh" "${cluster}"' EXIT
+# A short folder of its own: munged's socket path must fit a Unix socket name.
+cluster="$(mktemp -d /tmp/vitrel-slurm.XXXXXX)"
+trap '"${farm}/cluster/stop.sh" "${cluster}"; rm -rf "${cluster}"' EXIT
 if "${farm}/cluster/start.sh" "${cluster}" >"${work}/start.log" 2>&1; then
   export SLURM_CONF="${cluster}/slurm.conf"
   read -r array assembly < <("${farm}/submit_frame.sh" -n "${tiles}" -s "${size}" \
