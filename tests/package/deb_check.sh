@@ -45,7 +45,7 @@ apt-get remove -y vitrel >"${build}/deb-remove.log" 2>&1 ||
 trap - EXIT
 for f in /usr/lib/vitrel /usr/include/vitrel /usr/lib/cmake/vitrel /usr/lib/pkgconfig/vitrel.pc \
   /usr/bin/vitrel-render; do
-  [ ! -e "${f}" ] && [ ! -L "${f}" ] || fail "${f} is left after removal"
+  if [ -e "${f}" ] || [ -L "${f}" ]; then fail "${f} is left after removal"; fi
 done
 # Removal leaves only dpkg's record of the package scripts; purging drops it.
 case "$(status)" in config-files | not-installed) ;; *) fail "vitrel is $(status) after removal" ;; esac
