@@ -75,7 +75,7 @@ static GlassParams glass = {
     .photon_outside_ior = 1.0f,
     .invert_alpha = 1,
     .single_path_mode = 1,
-    .light_mode = 2, /* all of the object's lights but none: no lights */
+    .light_mode = 2, /* the object's lights, less an empty list: the host has none */
 };
 
 /* interface_offset 0: no parameter is connected, every field is read in place. */
