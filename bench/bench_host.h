@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "../host/ops.h"
-#include "../shader/exports.h"
+#include "host/ops.h"
+#include "shader/exports.h"
 
 namespace bench {
 

@@ -6,8 +6,8 @@
 
 #include <cstdio>
 
-#include "../host/binding.h"
-#include "../shader/exports.h"
+#include "host/binding.h"
+#include "shader/exports.h"
 
 extern "C" float trivial_op(float exponent, HostState *, Vector *);
 

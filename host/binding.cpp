@@ -1,9 +1,9 @@
-#include "binding.h"
+#include "host/binding.h"
 
 #include <cinttypes>
 #include <cstdio>
 
-#include "../shader/exports.h"
+#include "shader/exports.h"
 
 extern "C" {
 void *vitrel_dl_table[VITREL_BINDING_SLOTS];
@@ -28,7 +28,7 @@ extern "C" void *vitrel_bind(int slot, const char *name) {
   if (handle == nullptr) report("DYNLOAD: dl_handle null\n");
 
   int error = 0;
-  void *address = vt::platform_lookup(handle, name, &error);
+  void *address = glass::platform_lookup(handle, name, &error);
   // Two threads binding the same slot at once store the same address.
   __atomic_store_n(&vitrel_dl_table[slot], address, __ATOMIC_RELEASE);
 

@@ -6,7 +6,7 @@
 #ifndef VITREL_HOST_BINDING_H
 #define VITREL_HOST_BINDING_H
 
-#include "ops.h"
+#include "host/ops.h"
 
 #if defined(_WIN32)
 #define VITREL_HIDDEN
@@ -26,13 +26,13 @@ VITREL_HIDDEN extern void *vitrel_dl_table[VITREL_BINDING_SLOTS];
 VITREL_HIDDEN void *vitrel_bind(int slot, const char *name);
 }
 
-namespace vt {
+namespace glass {
 
 // The loader's side of a lookup; one implementation per platform.
 // Returns the address of `name` in `handle`, or null with the loader's error
 // code in *error. A null handle is a module with no symbols.
 void *platform_lookup(void *handle, const char *name, int *error);
 
-} // namespace vt
+} // namespace glass
 
 #endif

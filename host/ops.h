@@ -66,7 +66,7 @@
 
 #ifndef __ASSEMBLER__
 
-#include "state.h"
+#include "host/state.h"
 
 #ifdef __cplusplus
 extern "C" {

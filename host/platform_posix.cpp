@@ -1,8 +1,8 @@
 #include <dlfcn.h>
 
-#include "binding.h"
+#include "host/binding.h"
 
-namespace vt {
+namespace glass {
 
 // dlsym reports no numeric error; failures print the number Windows loaders
 // use for a name a module does not export, so logs read the same everywhere.
@@ -25,4 +25,4 @@ void *platform_lookup(void *handle, const char *name, int *error) {
   return address;
 }
 
-} // namespace vt
+} // namespace glass

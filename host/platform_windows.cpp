@@ -1,8 +1,8 @@
 #include <windows.h>
 
-#include "binding.h"
+#include "host/binding.h"
 
-namespace vt {
+namespace glass {
 
 // The loader's own answer, null handle included: GetProcAddress decides what
 // a null module means, and GetLastError says why a name was not found
@@ -13,4 +13,4 @@ void *platform_lookup(void *handle, const char *name, int *error) {
   return reinterpret_cast<void *>(address);
 }
 
-} // namespace vt
+} // namespace glass

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "state.h"
+#include "host/state.h"
 
-namespace vt {
+namespace glass {
 
 using RayTypeSet = uint32_t; // bit t set: ray type t belongs to the set
 
@@ -42,6 +42,6 @@ constexpr RayTypeSet kPassThroughRays =
 static_assert(VITREL_RAY_PHOTON_FIRST == 8 && VITREL_RAY_PHOTON_LAST == 15,
               "the photon range is spelled out in kPhotonRays");
 
-} // namespace vt
+} // namespace glass
 
 #endif

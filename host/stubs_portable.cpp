@@ -1,7 +1,7 @@
 // Host operation stubs for targets without an assembly trampoline. They bind
 // and forward like the x86-64 stubs, but as ordinary calls: mi_query forwards
 // its four named arguments only, which is all that query code 142 passes.
-#include "binding.h"
+#include "host/binding.h"
 
 namespace {
 

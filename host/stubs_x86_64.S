@@ -8,7 +8,7 @@
  * left them, %al (the vector-register count of a System V variadic call such
  * as mi_query) included. Only %r10 and %r11 are used: both are scratch and
  * carry no argument under either convention. */
-#include "ops.h"
+#include "host/ops.h"
 
 	.text
 

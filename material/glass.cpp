@@ -4,11 +4,11 @@
 // every parameter may be connected to another shader, so each read costs an
 // evaluation and happens exactly where its stage runs, and the renderer's
 // operations are called in this order.
-#include "glass.h"
-#include "../host/ops.h"
-#include "../shader/dispatch.h"
+#include "material/glass.h"
+#include "host/ops.h"
+#include "shader/dispatch.h"
 
-namespace vt {
+namespace glass {
 
 namespace {
 
@@ -24,23 +24,23 @@ void trace_reflection(HostState *state, const PathInputs &path, Traced *out) {
   mi_reflection_dir(&mirror, state);
   // Negative and NaN blur amounts still blur: only an exact 0 means sharp.
   if (path.blur_amount == 0.0f)
-    trace_plain(Ray::reflection, state, mirror, out);
+    trace_plain(TraceKind::reflection, state, mirror, out);
   else
-    trace_blurred(Ray::reflection, state, mirror, path.blur_amount, path.samples, out);
+    trace_blurred(TraceKind::reflection, state, mirror, path.blur_amount, path.samples, out);
 }
 
 // Only positive amounts shape the refraction: with neither positive there is
 // no sample to take, and the refraction is traced as it is.
-void trace_refraction(HostState *state, const GlassParams *params, const Surface &surface,
+void trace_refraction(HostState *state, const GlassParams *params, const FresnelSplit &split,
                       const PathInputs &path, Traced *out) {
   const bool blur = path.blur_amount > 0.0f;
   if (path.dispersion_amount > 0.0f)
-    trace_dispersed(state, params, surface, path, blur, out);
+    trace_dispersed(state, params, split, path, blur, out);
   else if (blur)
-    trace_blurred(Ray::refraction, state, surface.refraction_dir, path.blur_amount, path.samples,
-                  out);
+    trace_blurred(TraceKind::refraction, state, split.refraction_dir, path.blur_amount,
+                  path.samples, out);
   else
-    trace_plain(Ray::refraction, state, surface.refraction_dir, out);
+    trace_plain(TraceKind::refraction, state, split.refraction_dir, out);
 }
 
 } // namespace
@@ -51,29 +51,29 @@ int shade_glass(Colour *result, HostState *state, const GlassParams *params) {
   override_normal(state, params);
   const LightList lights = settle_light_list(state, params);
 
-  Surface surface = settle_indices(state, params);
-  split_by_fresnel(state, &surface);
-  boost_reflection(state, params, &surface);
+  FresnelSplit split = settle_indices(state, params);
+  split_by_fresnel(state, &split);
+  boost_reflection(state, params, &split);
 
   Layer layer;
-  if (shade_layer_and_lights(result, state, params, lights, surface.reflectance, &layer)) return 1;
+  if (shade_layer_and_lights(result, state, params, lights, split.reflectance, &layer)) return 1;
 
   PathInputs path = read_path_inputs(state, params);
   FalloffPair falloff = install_falloff(state, params, path.falloff);
   const SinglePath single = ask_single_path(state, path.single_path_mode);
   gate_sampling(state, params, single.no_sampling, &path);
-  const PathChoice choice = choose_paths(state, params, surface, single.single_path);
+  const PathChoice choice = choose_paths(state, params, split, single.single_path);
 
   Traced traced{};
   if (choice.reflect) {
     trace_reflection(state, path, &traced);
-    absorb_reflection(state, params, surface, &traced);
-    add_share(result, traced.colour, choice.weight, surface.reflectance);
+    absorb_on<Side::incident>(state, params, split, &traced);
+    add_share(result, traced.colour, choice.weight, split.reflectance);
   }
   if (choice.refract) {
-    trace_refraction(state, params, surface, path, &traced);
-    absorb_refraction(state, params, surface, &traced);
-    add_share(result, traced.colour, choice.weight, refracted_share(surface));
+    trace_refraction(state, params, split, path, &traced);
+    absorb_on<Side::transmitted>(state, params, split, &traced);
+    add_share(result, traced.colour, choice.weight, refracted_share(split));
   }
 
   // Every path past the falloff's installation comes through here, also when
@@ -83,4 +83,4 @@ int shade_glass(Colour *result, HostState *state, const GlassParams *params) {
   return 1;
 }
 
-} // namespace vt
+} // namespace glass

@@ -10,12 +10,9 @@
 
 #include <cstdint>
 
-#include "../shader/params.h"
+#include "shader/glass_rules.h"
 
-namespace vt {
-
-// The colour channels the shader works on; the alpha is the coating's alone.
-constexpr float Colour::*kRgb[] = {&Colour::r, &Colour::g, &Colour::b};
+namespace glass {
 
 // The lights whose highlights and diffuse light the glass receives.
 struct LightList {
@@ -24,14 +21,10 @@ struct LightList {
 };
 
 // How the surface splits the light arriving along the ray.
-struct Surface {
-  float ior;             // the glass index as read; dispersion spreads around it
-  float outside_index;   // the index of the medium outside
-  float ior_in, ior_out; // incident and transmitted side
+struct FresnelSplit {
+  Sides sides;
   Vector refraction_dir;
   float reflectance, transmittance;
-  bool entering;         // the ray comes from outside into the glass
-  bool outside_absorbs;  // the outside medium tints what runs through it
   bool total_reflection; // no refracted direction exists
 };
 
@@ -79,61 +72,62 @@ struct Traced {
   double distance; // 0: not known, so not absorbed
 };
 
-enum class Ray { reflection, refraction };
+// The two secondary rays the glass traces.
+enum class TraceKind { reflection, refraction };
 
-// The stages, in the order the call runs them.
+// The stages, in the order the call runs them (material/surface.cpp).
 
 void override_normal(HostState *state, const GlassParams *params);
 LightList settle_light_list(HostState *state, const GlassParams *params);
-Surface settle_indices(HostState *state, const GlassParams *params);
-void split_by_fresnel(HostState *state, Surface *surface);
-void boost_reflection(HostState *state, const GlassParams *params, Surface *surface);
+FresnelSplit settle_indices(HostState *state, const GlassParams *params);
+void split_by_fresnel(HostState *state, FresnelSplit *split);
+void boost_reflection(HostState *state, const GlassParams *params, FresnelSplit *split);
 
 // Every trace re-enters the shader for the hit it finds, so each level of glass
 // recursion holds the shader's own frame plus the frame of the one trace in
 // flight. The traces, and the lighting stage that runs before them, keep frames
 // of their own: folded into the shader's frame, their locals would all be held
 // at once on every level, whichever trace is running.
-#define VT_OWN_FRAME __attribute__((noinline))
+#define VITREL_OWN_FRAME __attribute__((noinline))
 
-// The coating and the highlights. True when the coating is fully opaque: the
-// result and its alpha are then final.
-VT_OWN_FRAME bool shade_layer_and_lights(Colour *result, HostState *state,
-                                         const GlassParams *params, const LightList &lights,
-                                         float reflectance, Layer *layer);
-void add_direct_lighting(Colour *result, HostState *state, const GlassParams *params,
-                         const LightList &lights, float reflectance, Layer *layer);
+// The coating and the highlights (material/opaque_layer.cpp). True when the
+// coating is fully opaque: the result and its alpha are then final.
+VITREL_OWN_FRAME bool shade_layer_and_lights(Colour *result, HostState *state,
+                                             const GlassParams *params, const LightList &lights,
+                                             float reflectance, Layer *layer);
 
+// Which rays are traced, and how (material/path_choice.cpp).
 PathInputs read_path_inputs(HostState *state, const GlassParams *params);
 FalloffPair install_falloff(HostState *state, const GlassParams *params, int32_t falloff);
 SinglePath ask_single_path(HostState *state, int32_t single_path_mode);
 void gate_sampling(HostState *state, const GlassParams *params, bool no_sampling, PathInputs *path);
-PathChoice choose_paths(HostState *state, const GlassParams *params, const Surface &surface,
+PathChoice choose_paths(HostState *state, const GlassParams *params, const FresnelSplit &split,
                         bool single_path);
+void restore_falloff(HostState *state, int32_t falloff, FalloffPair *pair);
 
-// The traces write what they brought back to `out`.
-VT_OWN_FRAME void trace_plain(Ray kind, HostState *state, Vector dir, Traced *out);
+// The traces write what they brought back to `out` (material/traces.cpp).
+VITREL_OWN_FRAME void trace_plain(TraceKind kind, HostState *state, Vector dir, Traced *out);
 // `samples` rays jittered by `amount` around `base`, averaged.
-VT_OWN_FRAME void trace_blurred(Ray kind, HostState *state, Vector base, float amount,
-                                int32_t samples, Traced *out);
+VITREL_OWN_FRAME void trace_blurred(TraceKind kind, HostState *state, Vector base, float amount,
+                                    int32_t samples, Traced *out);
 // Refraction with an index of its own per sample across the spectrum, each
 // sample tinted with its part of the spectrum, and jittered `with_blur`.
-VT_OWN_FRAME void trace_dispersed(HostState *state, const GlassParams *params,
-                                  const Surface &surface, const PathInputs &path, bool with_blur,
-                                  Traced *out);
+VITREL_OWN_FRAME void trace_dispersed(HostState *state, const GlassParams *params,
+                                      const FresnelSplit &split, const PathInputs &path,
+                                      bool with_blur, Traced *out);
 
-// The reflected ray stays on the side the incident ray came from; the
-// refracted ray crosses to the other side. Each is absorbed where it ran.
-void absorb_reflection(HostState *state, const GlassParams *params, const Surface &surface,
-                       Traced *traced);
-void absorb_refraction(HostState *state, const GlassParams *params, const Surface &surface,
-                       Traced *traced);
-float refracted_share(const Surface &surface);
+// What the traced light adds to the result (material/compose.cpp). The
+// reflected ray stays on the incident side of the surface; the refracted ray
+// crosses to the other side. Each is absorbed where it ran.
+template <Side side>
+VITREL_OWN_FRAME void absorb_on(HostState *state, const GlassParams *params,
+                                const FresnelSplit &split, Traced *traced);
+float refracted_share(const FresnelSplit &split);
 void add_share(Colour *result, const Colour &colour, float weight, float share);
 
-void restore_falloff(HostState *state, int32_t falloff, FalloffPair *pair);
+// The final blend with the coating, and the alpha (material/opaque_layer.cpp).
 void blend_layer(Colour *result, HostState *state, const GlassParams *params, const Layer &layer);
 
-} // namespace vt
+} // namespace glass
 
 #endif

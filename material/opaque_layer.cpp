@@ -1,26 +1,25 @@
-// The opaque coating over the glass: how much of the glass it hides, the
-// colour it shows, and the blend with the glass at the end of the call.
-#include "../host/ops.h"
-#include "../shader/param_eval.h"
-#include "glass.h"
+// The opaque coating over the glass and the light that falls on the surface:
+// how much of the glass the coating hides and the colour it shows, the
+// highlights each light puts on the glass, and the blend with the glass at
+// the end of the call.
+#include "host/ops.h"
+#include "material/glass.h"
+#include "shader/param_eval.h"
 
-namespace vt {
+namespace glass {
 
 namespace {
 
+// The highlight weight as the single-precision constant it is applied with.
+constexpr float kSpecularScale = 0.2f;
+
 Layer set_up_layer(HostState *state, const GlassParams *params) {
   Layer layer{};
-  const float opacity = param(state, params->opacity);
-  if (opacity > 1.0f)
-    layer.coverage = 1.0f;
-  else if (opacity > 0.0f)
-    layer.coverage = opacity;
-  else
-    return layer; // 0, negative or NaN: no coating
+  layer.coverage = clamp_opacity(param(state, params->opacity), NanOpacity::no_layer);
+  if (!(layer.coverage > 0.0f)) return layer;
 
   const int32_t illuminate = param(state, params->illuminate);
-  // Only the byte value 1 marks the back side.
-  const Colour &field = state->inverted_normal == 1 ? params->back_color : params->front_color;
+  const Colour &field = coating_field(*state, *params);
   if (illuminate != 0) {
     // A lit coating starts black and gathers light; its colour is read where
     // the renderer keeps it, at each use.
@@ -32,13 +31,45 @@ Layer set_up_layer(HostState *state, const GlassParams *params) {
   return layer;
 }
 
+// Highlights on the glass from one light, and its diffuse light on a lit
+// coating, averaged over the samples the renderer draws for it.
+void shade_light(Colour *result, HostState *state, const GlassParams *params, Tag light,
+                 float reflectance, Layer *layer) {
+  int count = 0;
+  const float exponent = param(state, params->specular_exponent);
+  const float scale = to_single(wide(param(state, params->specular)) * kSpecularScale);
+  Colour highlight{}, diffuse{};
+
+  Colour colour{};
+  Vector dir{};
+  float dot_nl = 0.0f;
+  while (mi_sample_light(&colour, &dir, &dot_nl, state, light, &count)) {
+    // Weighted by the (boosted) reflectance: highlights are reflections.
+    const float h =
+        to_single(wide(mi_phong_specular(exponent, state, &dir)) * exponent * reflectance);
+    add_product(&highlight, colour, h);
+    if (layer->lit) add_product(&diffuse, colour, *layer->base, dot_nl);
+    // A sample the renderer does not write is black, not the previous one.
+    colour = Colour{};
+    dir = Vector{};
+    dot_nl = 0.0f;
+  }
+
+  if (count > 1) {
+    const double inv = 1.0 / count;
+    set_product(&highlight, highlight, inv);
+    if (layer->lit) set_product(&diffuse, diffuse, inv);
+  }
+  add_product(result, highlight, scale);
+  if (layer->lit)
+    for (auto c : kRgb) layer->colour.*c += diffuse.*c;
+}
+
 void add_irradiance(HostState *state, const GlassParams *params, Layer *layer) {
   const Colour scale = param(state, params->irradiance_color);
   Colour irradiance{};
   mi_compute_irradiance(&irradiance, state);
-  for (auto c : kRgb)
-    layer->colour.*c = static_cast<float>(layer->colour.*c + static_cast<double>(layer->base->*c) *
-                                                                 scale.*c * irradiance.*c);
+  add_product(&layer->colour, *layer->base, scale, irradiance);
 }
 
 bool alpha_inverted(HostState *state, const GlassParams *params) {
@@ -51,7 +82,8 @@ bool shade_layer_and_lights(Colour *result, HostState *state, const GlassParams 
                             const LightList &lights, float reflectance, Layer *layer) {
   *layer = set_up_layer(state, params);
   // Glass without a coating still gets its highlights.
-  add_direct_lighting(result, state, params, lights, reflectance, layer);
+  for (int i = 0; i < lights.count; ++i)
+    shade_light(result, state, params, lights.start[i], reflectance, layer);
   if (!(layer->coverage > 0.0f)) return false;
   if (layer->lit) add_irradiance(state, params, layer);
   if (layer->coverage != 1.0f) return false;
@@ -69,11 +101,9 @@ void blend_layer(Colour *result, HostState *state, const GlassParams *params, co
     return;
   }
   const float o = layer.coverage;
-  const float t = static_cast<float>(1.0 - o);
-  for (auto c : kRgb)
-    result->*c = static_cast<float>(static_cast<double>(t) * result->*c +
-                                    static_cast<double>(layer.colour.*c) * o);
+  const float t = to_single(1.0 - o);
+  for (auto c : kRgb) result->*c = to_single(wide(t) * result->*c + wide(layer.colour.*c) * o);
   result->a = alpha_inverted(state, params) ? t : o;
 }
 
-} // namespace vt
+} // namespace glass

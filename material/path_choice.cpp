@@ -1,13 +1,15 @@
 // Which secondary rays a hit spawns, and how they are traced. Deep in the ray
 // tree, or when the renderer asks for single paths, a hit spawns at most one
 // ray, picked by the renderer; blur and dispersion stop at their own depth.
+// The ray falloff is the one renderer setting the shader changes, and only
+// for the traces it makes.
 #include <cmath>
 
-#include "../host/ops.h"
-#include "../shader/param_eval.h"
-#include "glass.h"
+#include "host/ops.h"
+#include "material/glass.h"
+#include "shader/param_eval.h"
 
-namespace vt {
+namespace glass {
 
 namespace {
 
@@ -21,11 +23,11 @@ enum SinglePathMode : int32_t { kIgnoreQuery = 0, kSingleUnsampled = 2 };
 // pick whose share is 0 (or so small that the ratio overflows) carries no
 // light, so it is weighted by 0 instead of an infinity or a NaN.
 float compensation(float picked, float share) {
-  const float w = static_cast<float>(static_cast<double>(picked) / share);
+  const float w = to_single(wide(picked) / share);
   return std::isfinite(w) ? w : 0.0f;
 }
 
-PathChoice renderer_choice(HostState *state, const Surface &s) {
+PathChoice renderer_choice(HostState *state, const FresnelSplit &s) {
   // The alpha carries the share too: a renderer may weigh all four channels.
   Colour reflection{s.reflectance, s.reflectance, s.reflectance, s.reflectance};
   Colour transmission{s.transmittance, s.transmittance, s.transmittance, s.transmittance};
@@ -51,6 +53,21 @@ PathInputs read_path_inputs(HostState *state, const GlassParams *params) {
   return path;
 }
 
+// The renderer swaps the pair it is handed with its previous one, so handing
+// the same pair back restores it.
+FalloffPair install_falloff(HostState *state, const GlassParams *params, int32_t falloff) {
+  FalloffPair pair{0.0, 0.0};
+  if (falloff == 0) return pair;
+  pair.start = param(state, params->falloff_start);
+  pair.stop = param(state, params->falloff_stop);
+  mi_ray_falloff(state, &pair.start, &pair.stop);
+  return pair;
+}
+
+void restore_falloff(HostState *state, int32_t falloff, FalloffPair *pair) {
+  if (falloff != 0) mi_ray_falloff(state, &pair->start, &pair->stop);
+}
+
 SinglePath ask_single_path(HostState *state, int32_t single_path_mode) {
   int answer = 0; // a renderer that does not answer leaves both paths on
   mi_query(VITREL_QUERY_SINGLE_PATH, state, Tag{0}, &answer);
@@ -67,7 +84,7 @@ void gate_sampling(HostState *state, const GlassParams *params, bool no_sampling
   }
 }
 
-PathChoice choose_paths(HostState *state, const GlassParams *params, const Surface &s,
+PathChoice choose_paths(HostState *state, const GlassParams *params, const FresnelSplit &s,
                         bool single_path) {
   // Total internal reflection leaves nothing to choose, at any depth.
   if (s.total_reflection) return {true, false, 1.0f};
@@ -78,4 +95,4 @@ PathChoice choose_paths(HostState *state, const GlassParams *params, const Surfa
   return {true, true, 1.0f};
 }
 
-} // namespace vt
+} // namespace glass

@@ -1,11 +1,11 @@
-#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 
-#include "optics.h"
+#include "optics/optics.h"
+#include "optics/precision.h"
 
-namespace vt {
+namespace glass {
 
 namespace {
 
@@ -19,8 +19,8 @@ double absorption_coefficient(float c, float density) {
   // Zero absorbs everything: a huge coefficient independent of the density.
   // A negative or NaN channel has no logarithm; it is treated the same way,
   // as a channel that lets nothing through, rather than poisoning the colour.
-  if (!(c > 0.0f)) return static_cast<double>(1e36f);
-  return -std::log(static_cast<double>(c)) * static_cast<double>(density);
+  if (!(c > 0.0f)) return wide(1e36f);
+  return -std::log(wide(c)) * density;
 }
 
 float absorb_channel(float x, float c, float density, float distance) {
@@ -28,21 +28,18 @@ float absorb_channel(float x, float c, float density, float distance) {
   // k == 0 must leave x alone even at an infinite distance (0 * inf is NaN),
   // and x == 0 must stay 0 even where the factor overflows.
   if (k == 0.0 || x == 0.0f) return x;
-  const double scaled = static_cast<double>(x) * std::exp(-k * static_cast<double>(distance));
-  // A channel above 1 grows with distance; keep it finite.
-  if (scaled > FLT_MAX) return FLT_MAX;
-  if (scaled < -FLT_MAX) return -FLT_MAX;
-  return static_cast<float>(scaled);
+  // A channel above 1 grows with distance.
+  return to_single_saturated(wide(x) * std::exp(-k * distance));
 }
 
 } // namespace
 
-void absorb_color(Colour *color, const Colour &absorption_color, float density, double distance) {
+void absorb_color(Colour *colour, const Colour &absorption, float density, double distance) {
   // The distance enters the law as a single-precision value.
-  const float d = static_cast<float>(distance);
-  color->r = absorb_channel(color->r, absorption_color.r, density, d);
-  color->g = absorb_channel(color->g, absorption_color.g, density, d);
-  color->b = absorb_channel(color->b, absorption_color.b, density, d);
+  const float d = to_single(distance);
+  colour->r = absorb_channel(colour->r, absorption.r, density, d);
+  colour->g = absorb_channel(colour->g, absorption.g, density, d);
+  colour->b = absorb_channel(colour->b, absorption.b, density, d);
 }
 
-} // namespace vt
+} // namespace glass

@@ -1,10 +1,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "optics.h"
-#include "vector_math.h"
+#include "optics/optics.h"
+#include "optics/vector_math.h"
 
-namespace vt {
+namespace glass {
 
 namespace {
 
@@ -18,20 +18,20 @@ struct RandomUnit {
 
 // A direction spread evenly over the sphere for s1, s2 spread evenly over [0, 1).
 RandomUnit random_unit_vector(float s1, float s2) {
-  const float z = static_cast<float>(2.0 * s1 - 1.0);
-  const float phi = static_cast<float>(static_cast<double>(s2) * kTwoPi);
-  const float z2 = static_cast<float>(static_cast<double>(z) * z);
+  const float z = to_single(2.0 * s1 - 1.0);
+  const float phi = to_single(wide(s2) * kTwoPi);
+  const float z2 = to_single(wide(z) * z);
   // A sample outside [0, 1] would put z beyond the poles; clamping keeps the
   // root real, so such a sample gives a pole instead of NaN.
-  const float r = static_cast<float>(std::sqrt(std::max(0.0, 1.0 - static_cast<double>(z2))));
-  RandomUnit u{r * std::cos(static_cast<double>(phi)), r * std::sin(static_cast<double>(phi)), z};
+  const float r = to_single(std::sqrt(std::max(0.0, 1.0 - wide(z2))));
+  RandomUnit u{r * std::cos(wide(phi)), r * std::sin(wide(phi)), z};
   // Only corrects rounding: the length is 1 up to it.
-  const double length = std::sqrt(u.x * u.x + u.y * u.y + static_cast<double>(z2));
+  const double length = std::sqrt(u.x * u.x + u.y * u.y + wide(z2));
   if (length != 0.0) {
     const double inv = 1.0 / length;
     u.x *= inv;
     u.y *= inv;
-    u.z = static_cast<float>(u.z * inv);
+    u.z = to_single(u.z * inv);
   }
   return u;
 }
@@ -39,19 +39,19 @@ RandomUnit random_unit_vector(float s1, float s2) {
 } // namespace
 
 void jitter_direction(Vector *out, const Vector *in, float amount, float s1, float s2) {
-  const double h = static_cast<double>(amount) * 0.5;
-  const float w = static_cast<float>(1.0 - h);
+  const double h = wide(amount) * 0.5;
+  const float w = to_single(1.0 - h);
   const RandomUnit u = random_unit_vector(s1, s2);
 
   // Each component of out depends on the same component of in alone, so out
   // may alias in.
   Vector blend;
-  blend.x = static_cast<float>(w * static_cast<double>(in->x) + h * u.x);
-  blend.y = static_cast<float>(w * static_cast<double>(in->y) + h * u.y);
-  blend.z = static_cast<float>(w * static_cast<double>(in->z) + h * u.z);
+  blend.x = to_single(w * wide(in->x) + h * u.x);
+  blend.y = to_single(w * wide(in->y) + h * u.y);
+  blend.z = to_single(w * wide(in->z) + h * u.z);
 
   normalize(&blend);
   *out = blend;
 }
 
-} // namespace vt
+} // namespace glass

@@ -3,9 +3,9 @@
 #ifndef VITREL_OPTICS_OPTICS_H
 #define VITREL_OPTICS_OPTICS_H
 
-#include "../host/state.h"
+#include "host/state.h"
 
-namespace vt {
+namespace glass {
 
 // Settles on which side of the glass the ray arrives, the index on each side
 // and the volume a refracted ray will travel through. Writes the indices to
@@ -14,9 +14,9 @@ namespace vt {
 int set_refraction_indices(HostState *state, float glass_index, float outside_index,
                            float *incident_index_out, float *transmitted_index_out);
 
-// Attenuates r, g and b of `color` in place by `absorption_color` raised to
+// Attenuates r, g and b of `colour` in place by `absorption` raised to
 // density times distance (Beer's law); the alpha is left alone.
-void absorb_color(Colour *color, const Colour &absorption_color, float density, double distance);
+void absorb_color(Colour *colour, const Colour &absorption, float density, double distance);
 
 // The spectral weight of a dispersion sample at t in [0, 1]: red, green and
 // blue triangles of height 4 that average to white over [0, 1]. Writes r, g, b.
@@ -27,6 +27,6 @@ void spectrum_color(Colour *out, float t);
 // `out` may alias `in`.
 void jitter_direction(Vector *out, const Vector *in, float amount, float s1, float s2);
 
-} // namespace vt
+} // namespace glass
 
 #endif

@@ -1,7 +1,7 @@
-#include "../host/ray_types.h"
-#include "optics.h"
+#include "host/ray_types.h"
+#include "optics/optics.h"
 
-namespace vt {
+namespace glass {
 
 namespace {
 
@@ -44,4 +44,4 @@ int set_refraction_indices(HostState *state, float glass_index, float outside_in
   return leaving ? 0 : 1;
 }
 
-} // namespace vt
+} // namespace glass

@@ -1,6 +1,7 @@
-#include "optics.h"
+#include "optics/optics.h"
+#include "optics/precision.h"
 
-namespace vt {
+namespace glass {
 
 void spectrum_color(Colour *out, float t) {
   const double u = t;
@@ -17,9 +18,9 @@ void spectrum_color(Colour *out, float t) {
   } else {
     b = 4.0 + 16.0 * (0.75 - u);
   }
-  out->r = static_cast<float>(r);
-  out->g = static_cast<float>(g);
-  out->b = static_cast<float>(b);
+  out->r = to_single(r);
+  out->g = to_single(g);
+  out->b = to_single(b);
 }
 
-} // namespace vt
+} // namespace glass

@@ -4,14 +4,13 @@
 
 #include <cmath>
 
-#include "../host/state.h"
+#include "optics/precision.h"
 
-namespace vt {
+namespace glass {
 
 // Dot product formed in double precision from the single-precision components.
 inline double dot(const Vector &a, const Vector &b) {
-  return static_cast<double>(a.x) * b.x + static_cast<double>(a.y) * b.y +
-         static_cast<double>(a.z) * b.z;
+  return wide(a.x) * b.x + wide(a.y) * b.y + wide(a.z) * b.z;
 }
 
 // Scales v to unit length: the length and its reciprocal are formed in double
@@ -21,11 +20,11 @@ inline void normalize(Vector *v) {
   const double length = std::sqrt(dot(*v, *v));
   if (length == 0.0) return;
   const double inv = 1.0 / length;
-  v->x = static_cast<float>(v->x * inv);
-  v->y = static_cast<float>(v->y * inv);
-  v->z = static_cast<float>(v->z * inv);
+  v->x = to_single(v->x * inv);
+  v->y = to_single(v->y * inv);
+  v->z = to_single(v->z * inv);
 }
 
-} // namespace vt
+} // namespace glass
 
 #endif

@@ -2,9 +2,9 @@
 #ifndef VITREL_SHADER_DISPATCH_H
 #define VITREL_SHADER_DISPATCH_H
 
-#include "params.h"
+#include "shader/params.h"
 
-namespace vt {
+namespace glass {
 
 // The material body: the colour of the glass seen along a ray that is neither
 // a photon nor one of the declined types. Returns 0 only at the depth limit.
@@ -13,6 +13,6 @@ int shade_glass(Colour *result, HostState *state, const GlassParams *params);
 // The photon body: the fate of a photon hitting the glass.
 int shade_photon(Colour *energy, HostState *state, const GlassParams *params);
 
-} // namespace vt
+} // namespace glass
 
 #endif

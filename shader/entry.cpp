@@ -1,9 +1,9 @@
 // The eight shader exports and the ray-type dispatch in front of both bodies:
 // photons always reach the photon body and every other ray the material body,
 // whichever of the two exports the renderer called.
-#include "../host/ray_types.h"
-#include "dispatch.h"
-#include "exports.h"
+#include "host/ray_types.h"
+#include "shader/dispatch.h"
+#include "shader/exports.h"
 
 namespace {
 
@@ -23,8 +23,8 @@ bool usable(const Colour *colour, const HostState *state, const GlassParams *par
 }
 
 int shade_material_ray(Colour *result, HostState *state, GlassParams *params) {
-  if (vt::in_set(vt::kUnshadedRays, state->ray_type)) return 0;
-  return vt::shade_glass(result, state, params);
+  if (glass::in_set(glass::kUnshadedRays, state->ray_type)) return 0;
+  return glass::shade_glass(result, state, params);
 }
 
 } // namespace
@@ -46,15 +46,16 @@ void vitrel_photon_exit(HostState *, GlassParams *) {}
 
 int vitrel(Colour *result, HostState *state, GlassParams *params) {
   if (!usable(result, state, params)) return 0;
-  if (vt::in_set(vt::kPhotonRays, state->ray_type)) return vt::shade_photon(result, state, params);
+  if (glass::in_set(glass::kPhotonRays, state->ray_type))
+    return glass::shade_photon(result, state, params);
   return shade_material_ray(result, state, params);
 }
 
 int vitrel_photon(Colour *energy, HostState *state, GlassParams *params) {
   if (!usable(energy, state, params)) return 0;
-  if (!vt::in_set(vt::kPhotonRays, state->ray_type))
+  if (!glass::in_set(glass::kPhotonRays, state->ray_type))
     return shade_material_ray(energy, state, params);
-  return vt::shade_photon(energy, state, params);
+  return glass::shade_photon(energy, state, params);
 }
 
 } // extern "C"

@@ -4,8 +4,8 @@
 #ifndef VITREL_SHADER_EXPORTS_H
 #define VITREL_SHADER_EXPORTS_H
 
-#include "../host/state.h"
-#include "params.h"
+#include "host/state.h"
+#include "shader/params.h"
 
 #if defined(_WIN32)
 #define VITREL_EXPORT __declspec(dllexport)

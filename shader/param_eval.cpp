@@ -1,10 +1,10 @@
-#include "param_eval.h"
+#include "shader/param_eval.h"
 
 #include <cstring>
 
-#include "../host/ops.h"
+#include "host/ops.h"
 
-namespace vt {
+namespace glass {
 
 const void *eval_connected_field(HostState *state, const void *field, int32_t interface_offset) {
   // The connection flag lies interface_offset bytes past the field itself; it
@@ -19,4 +19,4 @@ const void *eval_connected_field(HostState *state, const void *field, int32_t in
   return value != nullptr ? value : field;
 }
 
-} // namespace vt
+} // namespace glass

@@ -3,9 +3,9 @@
 #ifndef VITREL_SHADER_PARAM_EVAL_H
 #define VITREL_SHADER_PARAM_EVAL_H
 
-#include "params.h"
+#include "shader/params.h"
 
-namespace vt {
+namespace glass {
 
 // Address at which the current value of the field at `field` is to be read,
 // for a shader instance with connections (`interface_offset` nonzero).
@@ -28,6 +28,6 @@ inline const T &param(HostState *state, const T &field) {
   return *static_cast<const T *>(eval_field(state, &field));
 }
 
-} // namespace vt
+} // namespace glass
 
 #endif

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "../optics/optics.h"
+#include "optics/optics.h"
 
 namespace {
 
@@ -13,7 +13,7 @@ constexpr float kInf = std::numeric_limits<float>::infinity();
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
 Colour absorbed(Colour x, Colour absorption, float density, double distance) {
-  vt::absorb_color(&x, absorption, density, distance);
+  glass::absorb_color(&x, absorption, density, distance);
   return x;
 }
 

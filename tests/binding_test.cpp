@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "../host/binding.h"
-#include "../shader/exports.h"
+#include "host/binding.h"
 #include "host/platform.h"
+#include "shader/exports.h"
 
 namespace {
 

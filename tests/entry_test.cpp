@@ -78,7 +78,7 @@ TEST_F(Entry, HostOperationStubsAreNotExported) {
   // The stubs bear the operations' own names; were they visible they could
   // interpose on the renderer's symbols or be found by the module's lookup.
 #define EXPECT_HIDDEN(slot, ret, name, params, args)                                               \
-  EXPECT_EQ(testhost::find_symbol(module().handle, #name), nullptr) << #name;                                      \
+  EXPECT_EQ(testhost::find_symbol(module().handle, #name), nullptr) << #name;                      \
   EXPECT_NE(testhost::find_in_process(#name), nullptr) << #name;
   VITREL_HOST_OPERATIONS(EXPECT_HIDDEN)
 #undef EXPECT_HIDDEN

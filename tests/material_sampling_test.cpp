@@ -3,8 +3,8 @@
 // averages, and what a lookup without samples sees.
 #include <cmath>
 
-#include "../optics/optics.h"
 #include "material_fixture.h"
+#include "optics/optics.h"
 
 namespace material {
 namespace {
@@ -17,7 +17,7 @@ protected:
   }
   static Vector jittered(Vector in, float amount, float s1, float s2) {
     Vector out;
-    vt::jitter_direction(&out, &in, amount, s1, s2);
+    glass::jitter_direction(&out, &in, amount, s1, s2);
     return out;
   }
   static void expect_same(const Vector &a, const Vector &b) {

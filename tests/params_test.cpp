@@ -3,8 +3,8 @@
 
 #include <cstddef>
 
-#include "../shader/param_eval.h"
 #include "host/scripted_host.h"
+#include "shader/param_eval.h"
 
 namespace {
 
@@ -50,8 +50,8 @@ protected:
 TEST_F(ParamEval, WithoutInterfaceOffsetEveryFieldIsReadInPlace) {
   block.connect(&block.params.ior); // a flag is meaningless without the offset
   block.params.ior = 1.33f;
-  EXPECT_EQ(vt::param(&sb.state, block.params.ior), 1.33f);
-  EXPECT_EQ(&vt::param(&sb.state, block.params.inside_color), &block.params.inside_color);
+  EXPECT_EQ(glass::param(&sb.state, block.params.ior), 1.33f);
+  EXPECT_EQ(&glass::param(&sb.state, block.params.inside_color), &block.params.inside_color);
   EXPECT_TRUE(host().calls.empty());
 }
 
@@ -60,11 +60,11 @@ TEST_F(ParamEval, OnlyConnectedFieldsAskTheHost) {
   block.connect(&block.params.inside_color);
   block.params.outside_color = {0.5f, 0.5f, 0.5f, 1.0f};
 
-  const Colour &inside = vt::param(&sb.state, block.params.inside_color);
+  const Colour &inside = glass::param(&sb.state, block.params.inside_color);
   EXPECT_EQ(&inside, &replacement);
   EXPECT_EQ(inside.b, 7.0f);
   // Its unconnected neighbour is read in place.
-  EXPECT_EQ(&vt::param(&sb.state, block.params.outside_color), &block.params.outside_color);
+  EXPECT_EQ(&glass::param(&sb.state, block.params.outside_color), &block.params.outside_color);
   ASSERT_EQ(evaluated.size(), 1u);
   EXPECT_EQ(evaluated[0], &block.params.inside_color);
 }
@@ -72,12 +72,12 @@ TEST_F(ParamEval, OnlyConnectedFieldsAskTheHost) {
 TEST_F(ParamEval, EveryReadEvaluatesAgainAndRereadsTheOffset) {
   sb.connect_interface(block);
   block.connect(&block.params.opacity);
-  vt::param(&sb.state, block.params.opacity);
-  vt::param(&sb.state, block.params.opacity);
+  glass::param(&sb.state, block.params.opacity);
+  glass::param(&sb.state, block.params.opacity);
   EXPECT_EQ(evaluated.size(), 2u);
   // The host may drop the connections between two reads.
   sb.shader.interface_offset = 0;
-  vt::param(&sb.state, block.params.opacity);
+  glass::param(&sb.state, block.params.opacity);
   EXPECT_EQ(evaluated.size(), 2u);
 }
 
@@ -85,8 +85,8 @@ TEST_F(ParamEval, AnyNonzeroFlagConnects) {
   sb.connect_interface(block);
   block.connect(&block.params.samples, -1);
   block.connect(&block.params.blur, 0);
-  vt::param(&sb.state, block.params.samples);
-  vt::param(&sb.state, block.params.blur);
+  glass::param(&sb.state, block.params.samples);
+  glass::param(&sb.state, block.params.blur);
   ASSERT_EQ(evaluated.size(), 1u);
   EXPECT_EQ(evaluated[0], &block.params.samples);
 }
@@ -99,7 +99,7 @@ TEST_F(ParamEval, LightsEvaluateToTheirFirstElement) {
     evaluated.push_back(field);
     return host_lights;
   };
-  const Tag *lights = &vt::param(&sb.state, block.params.lights[0]);
+  const Tag *lights = &glass::param(&sb.state, block.params.lights[0]);
   EXPECT_EQ(lights, host_lights);
   EXPECT_EQ(evaluated.at(0), &block.params.lights[0]);
 }
@@ -109,13 +109,13 @@ TEST_F(ParamEval, HostThatCannotEvaluateLeavesTheConstant) {
   block.connect(&block.params.ior);
   block.params.ior = 1.7f;
   host().mi_phen_eval = [](HostState *, void *) -> void * { return nullptr; };
-  EXPECT_EQ(vt::param(&sb.state, block.params.ior), 1.7f);
+  EXPECT_EQ(glass::param(&sb.state, block.params.ior), 1.7f);
   EXPECT_EQ(host().count("mi_phen_eval"), 1u);
 }
 
 TEST_F(ParamEval, StateWithoutShaderRecordReadsInPlace) {
   sb.state.shader = nullptr;
-  EXPECT_EQ(&vt::param(&sb.state, block.params.ior), &block.params.ior);
+  EXPECT_EQ(&glass::param(&sb.state, block.params.ior), &block.params.ior);
   EXPECT_TRUE(host().calls.empty());
 }
 

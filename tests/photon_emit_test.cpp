@@ -4,7 +4,7 @@
 #include <cfloat>
 #include <cstring>
 
-#include "../optics/optics.h"
+#include "optics/optics.h"
 #include "photon_fixture.h"
 
 namespace {
@@ -19,7 +19,7 @@ using testhost::host;
 
 Vector jittered(Vector base, float amount, float s1, float s2) {
   Vector out;
-  vt::jitter_direction(&out, &base, amount, s1, s2);
+  glass::jitter_direction(&out, &base, amount, s1, s2);
   return out;
 }
 

@@ -1,5 +1,7 @@
 // The fate of a photon at the glass: the odds offered to the renderer, the
 // storing of the photon, and what each chosen scatter type returns.
+#include <cmath>
+
 #include "photon_fixture.h"
 
 namespace {
@@ -115,9 +117,17 @@ TEST_F(Photon, BoostRaisesTheReflectance) {
   struct Case {
     float boost, fresnel, reflectance;
   };
-  const Case cases[] = {{0.5f, 0.2f, 0.4f},  {0.5f, 0.5f, 1.0f}, {0.5f, 0.6f, 1.0f},
-                        {1.0f, 0.0f, 1.0f},  {3.0f, 0.3f, 1.0f}, {0.0f, 0.3f, 0.3f},
-                        {-1.0f, 0.3f, 0.3f}, {1.0f, -0.5f, 1.0f}}; // below 0: no division by 0
+  const Case cases[] = {{0.5f, 0.2f, 0.4f},
+                        {0.5f, 0.5f, 1.0f},
+                        {0.5f, 0.6f, 1.0f},
+                        {1.0f, 0.0f, 1.0f},
+                        {3.0f, 0.3f, 1.0f},
+                        {0.0f, 0.3f, 0.3f},
+                        {-1.0f, 0.3f, 0.3f},
+                        {1.0f, -0.5f, 1.0f}, // below 0: no division by 0
+                        // Photons scale only what lies below the headroom: a reflectance
+                        // that is not a number mirrors, where the material shader keeps it.
+                        {0.5f, std::nanf(""), 1.0f}};
   for (const Case &c : cases) {
     SetUp();
     block.params.reflection_boost = c.boost;
@@ -128,6 +138,19 @@ TEST_F(Photon, BoostRaisesTheReflectance) {
     EXPECT_EQ(offers[3].r, static_cast<float>(1.0 - c.reflectance));
     EXPECT_EQ(count_reads("reflection_boost"), c.boost > 0 ? 2u : 1u);
   }
+}
+
+// Photons clamp only what lies outside 0..1: a NaN opacity is handed on to
+// the renderer's odds with the layer offered, where the material shader
+// takes it for no coating.
+TEST_F(Photon, ANaNOpacityReachesTheOddsWithTheLayerOffered) {
+  block.params.opacity = std::nanf("");
+  shade();
+  ASSERT_NE(offered[0], nullptr);
+  ASSERT_NE(offered[2], nullptr);
+  EXPECT_TRUE(std::isnan(offers[1].r));
+  EXPECT_TRUE(std::isnan(offers[3].r));
+  EXPECT_TRUE(std::isnan(offers[0].r));
 }
 
 TEST_F(Photon, OutsideMediumAndOwnIndicesChooseTheIndices) {

@@ -2,7 +2,7 @@
 // volume handed to the refracted ray.
 #include <gtest/gtest.h>
 
-#include "../optics/optics.h"
+#include "optics/optics.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ TEST(RefractionIndices, FrontSideHitEntersAndKeepsItsVolume) {
   Chain c;
   HostState &s = c.states[0];
   float in = -1, out = -1;
-  EXPECT_EQ(vt::set_refraction_indices(&s, 1.5f, 1.33f, &in, &out), 1);
+  EXPECT_EQ(glass::set_refraction_indices(&s, 1.5f, 1.33f, &in, &out), 1);
   EXPECT_EQ(in, 1.33f);
   EXPECT_EQ(out, 1.5f);
   EXPECT_EQ(s.ior_in, 1.33f);
@@ -35,7 +35,7 @@ TEST(RefractionIndices, FrontSideHitEntersAndKeepsItsVolume) {
 
   // A volume the host already named for the refracted ray stays.
   s.refraction_volume = 7;
-  vt::set_refraction_indices(&s, 1.5f, 1.0f, &in, &out);
+  glass::set_refraction_indices(&s, 1.5f, 1.0f, &in, &out);
   EXPECT_EQ(s.refraction_volume, 7u);
 }
 
@@ -47,7 +47,7 @@ TEST(RefractionIndices, LeavingHandsOnTheVolumeWhereTheRayEntered) {
   s.inverted_normal = 1;
   s.refraction_volume = 55; // replaced when leaving, whatever it held
   float in = 0, out = 0;
-  EXPECT_EQ(vt::set_refraction_indices(&s, 1.5f, 1.2f, &in, &out), 0);
+  EXPECT_EQ(glass::set_refraction_indices(&s, 1.5f, 1.2f, &in, &out), 0);
   EXPECT_EQ(in, 1.5f);
   EXPECT_EQ(out, 1.2f);
   EXPECT_EQ(s.ior_in, 1.5f);
@@ -61,7 +61,7 @@ TEST(RefractionIndices, TheOwnRayTypeIsExaminedFirst) {
   c.states[3].ray_type = VITREL_RAY_REFRACT;
   c.states[3].inverted_normal = 1;
   float in, out;
-  vt::set_refraction_indices(&c.states[3], 1.5f, 1.0f, &in, &out);
+  glass::set_refraction_indices(&c.states[3], 1.5f, 1.0f, &in, &out);
   EXPECT_EQ(c.states[3].refraction_volume, 102u); // its own parent, not states[0]
 }
 
@@ -71,7 +71,7 @@ TEST(RefractionIndices, NearestOfTwoQualifyingAncestorsWins) {
   c.states[3].ray_type = VITREL_RAY_PHOTON_TRANSPARENT;
   c.states[5].inverted_normal = 1;
   float in, out;
-  vt::set_refraction_indices(&c.states[5], 1.5f, 1.0f, &in, &out);
+  glass::set_refraction_indices(&c.states[5], 1.5f, 1.0f, &in, &out);
   EXPECT_EQ(c.states[5].refraction_volume, 102u);
 }
 
@@ -81,7 +81,7 @@ TEST(RefractionIndices, EveryPassThroughTypeQualifies) {
     c.states[2].ray_type = type;
     c.states[3].inverted_normal = 1;
     float in, out;
-    vt::set_refraction_indices(&c.states[3], 1.5f, 1.0f, &in, &out);
+    glass::set_refraction_indices(&c.states[3], 1.5f, 1.0f, &in, &out);
     EXPECT_EQ(c.states[3].refraction_volume, 101u) << "ray type " << type;
   }
   for (int type : {0, 2, 4, 8, 9, 10, 12, 16, 18, 20}) {
@@ -89,7 +89,7 @@ TEST(RefractionIndices, EveryPassThroughTypeQualifies) {
     c.states[2].ray_type = type;
     c.states[3].inverted_normal = 1;
     float in, out;
-    vt::set_refraction_indices(&c.states[3], 1.5f, 1.0f, &in, &out);
+    glass::set_refraction_indices(&c.states[3], 1.5f, 1.0f, &in, &out);
     EXPECT_EQ(c.states[3].refraction_volume, 42u) << "ray type " << type;
   }
 }
@@ -100,14 +100,14 @@ TEST(RefractionIndices, WithoutEntryTheCameraVolumeIsHandedOn) {
   c.states[0].ray_type = VITREL_RAY_REFRACT;
   c.states[0].inverted_normal = 1;
   float in, out;
-  vt::set_refraction_indices(&c.states[0], 1.5f, 1.0f, &in, &out);
+  glass::set_refraction_indices(&c.states[0], 1.5f, 1.0f, &in, &out);
   EXPECT_EQ(c.states[0].refraction_volume, 42u);
 
   // A parent running another shader record never matches, even an identical one.
   c.states[2].ray_type = VITREL_RAY_REFRACT;
   c.states[1].shader = &c.other;
   c.states[2].inverted_normal = 1;
-  vt::set_refraction_indices(&c.states[2], 1.5f, 1.0f, &in, &out);
+  glass::set_refraction_indices(&c.states[2], 1.5f, 1.0f, &in, &out);
   EXPECT_EQ(c.states[2].refraction_volume, 42u);
 }
 
@@ -115,9 +115,9 @@ TEST(RefractionIndices, OnlyTheByteZeroEnters) {
   Chain c;
   float in, out;
   c.states[0].inverted_normal = 2;
-  EXPECT_EQ(vt::set_refraction_indices(&c.states[0], 1.5f, 1.0f, &in, &out), 0);
+  EXPECT_EQ(glass::set_refraction_indices(&c.states[0], 1.5f, 1.0f, &in, &out), 0);
   c.states[0].inverted_normal = 0;
-  EXPECT_EQ(vt::set_refraction_indices(&c.states[0], 1.5f, 1.0f, &in, &out), 1);
+  EXPECT_EQ(glass::set_refraction_indices(&c.states[0], 1.5f, 1.0f, &in, &out), 1);
 }
 
 TEST(RefractionIndices, StateWithoutCameraLeavesIntoNoVolume) {
@@ -126,7 +126,7 @@ TEST(RefractionIndices, StateWithoutCameraLeavesIntoNoVolume) {
   c.states[0].inverted_normal = 1;
   c.states[0].refraction_volume = 9;
   float in, out;
-  EXPECT_EQ(vt::set_refraction_indices(&c.states[0], 1.5f, 1.0f, &in, &out), 0);
+  EXPECT_EQ(glass::set_refraction_indices(&c.states[0], 1.5f, 1.0f, &in, &out), 0);
   EXPECT_EQ(c.states[0].refraction_volume, 0u);
 }
 

@@ -4,13 +4,13 @@
 #include <cmath>
 #include <limits>
 
-#include "../optics/optics.h"
+#include "optics/optics.h"
 
 namespace {
 
 Colour spectrum(float t) {
   Colour c{-9.0f, -9.0f, -9.0f, 0.5f};
-  vt::spectrum_color(&c, t);
+  glass::spectrum_color(&c, t);
   EXPECT_EQ(c.a, 0.5f); // alpha is not written
   return c;
 }
@@ -60,7 +60,7 @@ TEST(Spectrum, EvenlySpreadSamplesAverageToWhite) {
 
 Vector jitter(Vector in, float amount, float s1, float s2) {
   Vector out{99, 99, 99};
-  vt::jitter_direction(&out, &in, amount, s1, s2);
+  glass::jitter_direction(&out, &in, amount, s1, s2);
   return out;
 }
 
@@ -110,7 +110,7 @@ TEST(Jitter, ResultsAreUnitLengthOverTheSquare) {
 TEST(Jitter, OutputMayAliasInput) {
   Vector in{0.3f, -0.2f, 0.9f};
   const Vector apart = jitter(in, 0.6f, 0.27f, 0.71f);
-  vt::jitter_direction(&in, &in, 0.6f, 0.27f, 0.71f);
+  glass::jitter_direction(&in, &in, 0.6f, 0.27f, 0.71f);
   EXPECT_EQ(in.x, apart.x);
   EXPECT_EQ(in.y, apart.y);
   EXPECT_EQ(in.z, apart.z);

@@ -1,4 +1,4 @@
 /* Compiles the header alone as C. */
-#include "../../shader/exports.h"
+#include "shader/exports.h"
 
 typedef int header_compiles_exports;

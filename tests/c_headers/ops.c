@@ -1,4 +1,4 @@
 /* Compiles the header alone as C. */
-#include "../../host/ops.h"
+#include "host/ops.h"
 
 typedef int header_compiles_ops;

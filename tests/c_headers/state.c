@@ -1,4 +1,4 @@
 /* Compiles the header alone as C. */
-#include "../../host/state.h"
+#include "host/state.h"
 
 typedef int header_compiles_state;
