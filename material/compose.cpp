@@ -6,18 +6,10 @@
 
 namespace glass {
 
-template <Side side>
-void absorb_on(HostState *state, const GlassParams *params, const FresnelSplit &s, Traced *traced) {
-  // A ray whose length is not known is not absorbed, and its medium not read.
-  if (traced->distance == 0.0) return;
-  absorb_through(state, params, medium_on(side, s.sides.entering, s.sides.outside_absorbs),
-                 traced->distance, AbsorptionReads::density_first, &traced->colour);
+void absorb_traced(HostState *state, const GlassParams *params, Medium medium, Traced *traced) {
+  absorb_through(state, params, medium, traced->distance, AbsorptionReads::density_first,
+                 &traced->colour);
 }
-
-template void absorb_on<Side::incident>(HostState *, const GlassParams *, const FresnelSplit &,
-                                        Traced *);
-template void absorb_on<Side::transmitted>(HostState *, const GlassParams *, const FresnelSplit &,
-                                           Traced *);
 
 // Light crossing into a denser medium is squeezed into a narrower cone, so
 // its radiance rises by the squared ratio of the surface's own indices (never

@@ -119,9 +119,17 @@ VITREL_OWN_FRAME void trace_dispersed(HostState *state, const GlassParams *param
 // What the traced light adds to the result (material/compose.cpp). The
 // reflected ray stays on the incident side of the surface; the refracted ray
 // crosses to the other side. Each is absorbed where it ran.
-template <Side side>
-VITREL_OWN_FRAME void absorb_on(HostState *state, const GlassParams *params,
-                                const FresnelSplit &split, Traced *traced);
+// Absorbing in a medium reads two fields and works out three exponentials;
+// kept out of line, its locals stay off the shader's frame on every level.
+VITREL_OWN_FRAME void absorb_traced(HostState *state, const GlassParams *params, Medium medium,
+                                    Traced *traced);
+inline void absorb_on(Side side, HostState *state, const GlassParams *params,
+                      const FresnelSplit &split, Traced *traced) {
+  // A ray whose length is not known is not absorbed, and its medium not read.
+  if (traced->distance == 0.0) return;
+  const Medium medium = medium_on(side, split.sides.entering, split.sides.outside_absorbs);
+  if (medium != Medium::clear) absorb_traced(state, params, medium, traced);
+}
 float refracted_share(const FresnelSplit &split);
 void add_share(Colour *result, const Colour &colour, float weight, float share);
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 
-#include "../../host/ops.h"
+#include "host/ops.h"
 #include "scene/glass_material.h"
 #include "shading/scatter.h"
 #include "shading/textures.h"

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <set>
 
-#include "../../host/ops.h"
+#include "host/ops.h"
 #include "sampler/path_sampling.h"
 #include "sampler/sobol.h"
 #include "test_scenes.h"
@@ -131,9 +131,9 @@ TEST_F(SampleProtocol, WithoutCounterOneIndependentSampleEachCall) {
 
 TEST_F(SampleProtocol, DrawsDependOnThePathNotOnHistoryElsewhere) {
   RenderState copy = *state;
-  double x = draw_uniform(*state), y = draw_uniform(copy);
+  double x = draw_uniform(state->path), y = draw_uniform(copy.path);
   EXPECT_EQ(x, y);
-  EXPECT_NE(draw_uniform(*state), x);
+  EXPECT_NE(draw_uniform(state->path), x);
 }
 
 } // namespace

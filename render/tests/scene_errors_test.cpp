@@ -64,6 +64,36 @@ TEST(SceneErrors, EachNamesFileKeyPathAndExpectation) {
       load_error(R"({"objects": [{"shape": "box", "lights": ["key"]}]})"),
       "bad.json: objects[0].lights[0]: expected the name of a light declared in \"lights\", got "
       "the string \"key\"");
+  EXPECT_EQ(load_error(
+                R"({"objects": [{"shape": "sphere", "material": {"type": "glass", "iro": 1.5}}]})"),
+            "bad.json: objects[0].material.iro: unknown key; expected \"type\", \"preset\", "
+            "\"lights\" or a glass field");
+}
+
+// An object's light list and a glass material's own list are read alike: by
+// name, and no longer than the per-ray light buffers.
+TEST(SceneErrors, LightListsAreNamesWithinTheLimit) {
+  std::string names = "\"key\"";
+  for (int i = 1; i < kMaxLights; ++i) names += ", \"key\"";
+  std::string scene = R"({"lights": [{"name": "key", "type": "point", "position": [0, 1, 0]}],
+                          "objects": [{"shape": "sphere", "lights": [)" +
+                      names + "]}]}";
+  EXPECT_EQ(load_scene_text(scene, "ok.json", "").objects[0].light_links.size(),
+            static_cast<size_t>(kMaxLights));
+  std::string over = scene;
+  over.insert(over.find("]}]}"), ", \"key\"");
+  std::string glass = R"({"lights": [{"name": "key", "type": "point", "position": [0, 1, 0]}],
+                          "objects": [{"shape": "sphere", "material": {"type": "glass", "lights": [)" +
+                      names + ", \"key\"]}}]}";
+  const std::string limit = "expected at most " + std::to_string(kMaxLights) +
+                            " lights, got an array of " + std::to_string(kMaxLights + 1);
+  EXPECT_EQ(load_error(over), "bad.json: objects[0].lights: " + limit);
+  EXPECT_EQ(load_error(glass), "bad.json: objects[0].material.lights: " + limit);
+  EXPECT_EQ(load_error(R"({"lights": [{"name": "key", "type": "point", "position": [0, 1, 0]}],
+                          "objects": [{"shape": "sphere", "material": {"type": "glass",
+                                       "lights": ["fill"]}}]})"),
+            "bad.json: objects[0].material.lights[0]: expected the name of a light declared in "
+            "\"lights\", got the string \"fill\"");
 }
 
 TEST(SceneErrors, MalformedJsonNamesLineAndColumn) {
@@ -90,7 +120,7 @@ TEST(SceneErrors, AGoodSceneLoadsWhole) {
   EXPECT_DOUBLE_EQ(s.lights[0].normal.y, -1.0); // area lights shine down unless turned
   EXPECT_FLOAT_EQ(s.lights[1].colour.g, 5.0f);
   ASSERT_EQ(s.objects.size(), 2u);
-  EXPECT_EQ(s.objects[0].mesh.indices.size(), 12u);
+  EXPECT_EQ(s.objects[0].shape.mesh.indices.size(), 12u);
   EXPECT_EQ(s.objects[0].light_links, std::vector<Tag>{1});
   EXPECT_EQ(s.objects[1].light_links, (std::vector<Tag>{1, 2})); // all lights by default
   EXPECT_EQ(s.objects[1].material.kind, MaterialKind::Diffuse);

@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "shading/trace.h"
+#include "shading/tracer.h"
 
 namespace vr::test {
 
@@ -16,7 +16,7 @@ const ShaderModule &module() {
 std::unique_ptr<TestScene> make_scene(const std::string &json, bool single_path) {
   auto t = std::make_unique<TestScene>();
   t->scene = load_scene_text(json, "test.json", VR_TEST_DATA);
-  build_accel(t->scene, &t->accel);
+  build_accel(shapes_of(t->scene), &t->accel);
   make_render_context(t->scene, t->accel, module(), single_path, &t->rc);
   init_thread_context(t->rc, &t->tc);
   return t;

@@ -8,7 +8,7 @@
 #include "image/framebuffer.h"
 #include "render/render.h"
 #include "scene/load_scene.h"
-#include "shading/state.h"
+#include "shading/render_state.h"
 
 namespace vr::test {
 

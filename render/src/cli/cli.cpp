@@ -1,4 +1,4 @@
-#include "cli.h"
+#include "cli/cli.h"
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
@@ -6,11 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "../core/error.h"
-#include "../image/image_io.h"
-#include "../render/render.h"
-#include "../scene/load_scene.h"
-#include "../shading/state.h"
+#include "core/error.h"
+#include "image/image_io.h"
+#include "render/render.h"
+#include "scene/load_scene.h"
+#include "shading/render_state.h"
 
 namespace vr {
 
@@ -30,8 +30,9 @@ void parse_size(const std::string &text, Camera *camera) {
   int w = 0, h = 0;
   char x = 0, extra = 0;
   if (std::sscanf(text.c_str(), "%d%c%d%c", &w, &x, &h, &extra) != 3 || (x != 'x' && x != 'X') ||
-      w < 1 || h < 1 || w > 16384 || h > 16384)
-    throw UsageError("--size " + text + ": expected WIDTHxHEIGHT, each from 1 to 16384");
+      w < 1 || h < 1 || w > kMaxResolution || h > kMaxResolution)
+    throw UsageError("--size " + text + ": expected WIDTHxHEIGHT, each from 1 to " +
+                     std::to_string(kMaxResolution));
   camera->width = w, camera->height = h;
 }
 
@@ -67,6 +68,16 @@ std::vector<GlassParams *> glass_instances(Scene &scene) {
   return out;
 }
 
+// Every failure stops with one line; the kind of error picks the exit code.
+// Anything else thrown while reading input (a library's complaint about a
+// file) counts as bad input.
+int exit_code_of(const std::exception &e) {
+  if (dynamic_cast<const UsageError *>(&e)) return kExitUsage;
+  if (dynamic_cast<const ModuleError *>(&e)) return kExitModule;
+  if (dynamic_cast<const OutputError *>(&e)) return kExitOutput;
+  return kExitBadInput;
+}
+
 int render(const Request &req) {
   check_output(req.output);
   Scene scene = req.scene.empty() ? load_default_scene() : load_scene_file(req.scene);
@@ -79,7 +90,7 @@ int render(const Request &req) {
 
   ShaderModule module = load_module(req.module.empty() ? default_module_path() : req.module);
   Accel accel;
-  build_accel(scene, &accel);
+  build_accel(shapes_of(scene), &accel);
   RenderContext rc;
   make_render_context(scene, accel, module, req.single_path, &rc);
 
@@ -114,7 +125,7 @@ int run_cli(int argc, char **argv) {
                  ".exr (linear float RGBA)")
       ->capture_default_str();
   app.add_option("--spp", req.spp, "Samples per pixel (overrides the scene)")
-      ->check(CLI::Range(1, 65536));
+      ->check(CLI::Range(1, kMaxSamples));
   app.add_option("--threads", req.threads, "Threads (default: all cores)")
       ->check(CLI::Range(1, 1024));
   app.add_option("--size", req.size, "Image size WIDTHxHEIGHT (overrides the scene)");
@@ -132,21 +143,9 @@ int run_cli(int argc, char **argv) {
   }
   try {
     return render(req);
-  } catch (const UsageError &e) {
-    std::fprintf(stderr, "vitrel-render: %s\n", e.what());
-    return kExitUsage;
-  } catch (const InputError &e) {
-    std::fprintf(stderr, "vitrel-render: %s\n", e.what());
-    return kExitBadInput;
-  } catch (const ModuleError &e) {
-    std::fprintf(stderr, "vitrel-render: %s\n", e.what());
-    return kExitModule;
-  } catch (const OutputError &e) {
-    std::fprintf(stderr, "vitrel-render: %s\n", e.what());
-    return kExitOutput;
   } catch (const std::exception &e) {
     std::fprintf(stderr, "vitrel-render: %s\n", e.what());
-    return kExitBadInput;
+    return exit_code_of(e);
   }
 }
 

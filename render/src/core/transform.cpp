@@ -1,4 +1,4 @@
-#include "transform.h"
+#include "core/transform.h"
 
 #include <cmath>
 

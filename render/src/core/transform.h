@@ -2,7 +2,7 @@
 #ifndef VITREL_RENDER_CORE_TRANSFORM_H
 #define VITREL_RENDER_CORE_TRANSFORM_H
 
-#include "vec.h"
+#include "core/vec.h"
 
 namespace vr {
 

@@ -1,4 +1,4 @@
-#include "accel.h"
+#include "geometry/accel.h"
 
 #include <cmath>
 #include <cstdio>
@@ -60,7 +60,7 @@ V3 vertex(const Mesh &m, uint32_t index) {
   return {p[0], p[1], p[2]};
 }
 
-void fill_mesh_hit(const Object &o, unsigned prim, double bu, double bv, SurfaceHit *hit) {
+void fill_mesh_hit(const Shape &o, unsigned prim, double bu, double bv, SurfaceHit *hit) {
   const Mesh &m = o.mesh;
   size_t c = 3 * static_cast<size_t>(prim);
   V3 p0 = vertex(m, m.indices[c]), p1 = vertex(m, m.indices[c + 1]),
@@ -83,7 +83,7 @@ void fill_mesh_hit(const Object &o, unsigned prim, double bu, double bv, Surface
   hit->object_point = apply_point(o.inverse, hit->point);
 }
 
-void fill_sphere_hit(const Object &o, V3 origin, V3 dir, double t, SurfaceHit *hit) {
+void fill_sphere_hit(const Shape &o, V3 origin, V3 dir, double t, SurfaceHit *hit) {
   // Embree finds the hit in single precision; putting it back on the exact
   // surface keeps thin paths through glass from drifting.
   V3 local = normalize(apply_point(o.inverse, origin + dir * t));
@@ -91,7 +91,7 @@ void fill_sphere_hit(const Object &o, V3 origin, V3 dir, double t, SurfaceHit *h
   hit->point = apply_point(o.transform, local);
   hit->geo_normal = normalize(apply_normal(o.inverse, local));
   hit->shading_normal = hit->geo_normal;
-  if (!o.textured) { // the angles cost more than the rest of the hit
+  if (!o.needs_uv) { // the angles cost more than the rest of the hit
     hit->u = hit->v = 0;
     return;
   }
@@ -123,18 +123,18 @@ Accel::~Accel() {
   if (device) rtcReleaseDevice(device);
 }
 
-void build_accel(const Scene &scene, Accel *accel) {
-  accel->source = &scene;
+void build_accel(const std::vector<const Shape *> &shapes, Accel *accel) {
+  accel->shapes = shapes;
   accel->device = rtcNewDevice(nullptr);
   if (!accel->device) throw std::runtime_error("cannot start Embree");
   rtcSetDeviceErrorFunction(accel->device, report_embree_error, nullptr);
   accel->scene = rtcNewScene(accel->device);
   rtcSetSceneBuildQuality(accel->scene, RTC_BUILD_QUALITY_HIGH);
   accel->unit_sphere = unit_sphere_scene(accel->device);
-  for (size_t i = 0; i < scene.objects.size(); ++i) {
-    const Object &o = scene.objects[i];
-    unsigned id = o.shape == ShapeKind::Sphere ? attach_sphere(*accel, o.transform)
-                                               : attach_mesh(*accel, o.mesh);
+  for (size_t i = 0; i < shapes.size(); ++i) {
+    const Shape &o = *shapes[i];
+    unsigned id = o.kind == ShapeKind::Sphere ? attach_sphere(*accel, o.transform)
+                                              : attach_mesh(*accel, o.mesh);
     if (accel->geometry_object.size() <= id) accel->geometry_object.resize(id + 1, -1);
     accel->geometry_object[id] = static_cast<int>(i);
   }
@@ -153,9 +153,9 @@ bool intersect(const Accel &accel, V3 origin, V3 dir, double t_max, SurfaceHit *
 
   bool instanced = rh.hit.instID[0] != RTC_INVALID_GEOMETRY_ID;
   int object = accel.geometry_object[instanced ? rh.hit.instID[0] : rh.hit.geomID];
-  const Object &o = accel.source->objects[object];
+  const Shape &o = *accel.shapes[object];
   hit->object = object;
-  if (o.shape == ShapeKind::Sphere)
+  if (o.kind == ShapeKind::Sphere)
     fill_sphere_hit(o, origin, dir, rh.ray.tfar, hit);
   else
     fill_mesh_hit(o, rh.hit.primID, rh.hit.u, rh.hit.v, hit);

@@ -6,13 +6,13 @@
 #include <embree3/rtcore.h>
 #include <vector>
 
-#include "../scene/scene.h"
+#include "geometry/shape.h"
 
 namespace vr {
 
 struct SurfaceHit {
   double t = 0;
-  int object = -1;
+  int object = -1;   // index of the shape hit, in the order given to build_accel
   V3 point;          // world
   V3 geo_normal;     // unit, outward (the side the surface was wound or built to face)
   V3 shading_normal; // unit, outward
@@ -24,8 +24,8 @@ struct Accel {
   RTCDevice device = nullptr;
   RTCScene scene = nullptr;
   RTCScene unit_sphere = nullptr;
-  std::vector<int> geometry_object; // Embree geometry id -> object index
-  const Scene *source = nullptr;
+  std::vector<int> geometry_object;  // Embree geometry id -> shape index
+  std::vector<const Shape *> shapes; // as given to build_accel
 
   Accel() = default;
   Accel(const Accel &) = delete;
@@ -33,8 +33,8 @@ struct Accel {
   ~Accel();
 };
 
-// Builds the BVH of every object of the scene; the scene must outlive it.
-void build_accel(const Scene &scene, Accel *accel);
+// Builds the BVH of the shapes, which must outlive it.
+void build_accel(const std::vector<const Shape *> &shapes, Accel *accel);
 
 // Nearest surface along origin + t * dir (dir unit) with 0 < t < t_max. A hit
 // writes every field of *hit, so the caller need not clear it.

@@ -1,4 +1,4 @@
-#include "shapes.h"
+#include "geometry/shapes.h"
 
 #include <stdexcept>
 #include <tiny_obj_loader.h>

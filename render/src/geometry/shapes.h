@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "../scene/scene.h"
+#include "geometry/shape.h"
 
 namespace vr {
 

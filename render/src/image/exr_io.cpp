@@ -8,7 +8,7 @@
 #include <ImfRgbaFile.h>
 #include <exception>
 
-#include "codecs.h"
+#include "image/codecs.h"
 
 namespace vr {
 

@@ -1,4 +1,4 @@
-#include "image_io.h"
+#include "image/image_io.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <unistd.h>
 
-#include "../core/error.h"
-#include "codecs.h"
+#include "core/error.h"
+#include "image/codecs.h"
 
 namespace vr {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "../scene/scene.h"
-#include "framebuffer.h"
+#include "image/framebuffer.h"
+#include "image/image.h"
 
 namespace vr {
 

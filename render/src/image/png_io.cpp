@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "codecs.h"
-#include "image_io.h"
+#include "image/codecs.h"
+#include "image/image_io.h"
 
 namespace vr {
 

@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include "image_io.h"
+#include "image/image_io.h"
 
 namespace vr {
 

@@ -1,9 +1,9 @@
-#include "module.h"
+#include "module/module.h"
 
 #include <dlfcn.h>
 #include <unistd.h>
 
-#include "../core/error.h"
+#include "core/error.h"
 
 namespace vr {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "../../../shader/exports.h"
+#include "shader/exports.h"
 
 namespace vr {
 

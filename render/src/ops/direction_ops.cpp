@@ -1,6 +1,6 @@
 // Directions and Fresnel at the state's hit, from its direction and normal.
-#include "../shading/optics.h"
-#include "export.h"
+#include "ops/export.h"
+#include "shading/surface_optics.h"
 
 using namespace vr;
 

@@ -1,7 +1,7 @@
 // Lights, light lists and irradiance.
-#include "../shading/irradiance.h"
-#include "../shading/lights.h"
-#include "export.h"
+#include "ops/export.h"
+#include "shading/irradiance.h"
+#include "shading/lights.h"
 
 using namespace vr;
 

@@ -1,16 +1,16 @@
 // Photon operations. This renderer traces no photons yet (the photon map
 // comes with caustics), so the continuations answer that the photon was not
 // carried on and nothing is stored; the directions are computed for real.
-#include "../sampler/path_sampling.h"
-#include "../shading/optics.h"
-#include "export.h"
+#include "ops/export.h"
+#include "sampler/path_sampling.h"
+#include "shading/surface_optics.h"
 
 using namespace vr;
 
 namespace {
 
 V3 diffuse_about(RenderState &s, V3 n) {
-  double u1 = draw_uniform(s), u2 = draw_uniform(s);
+  double u1 = draw_uniform(s.path), u2 = draw_uniform(s.path);
   return from_frame(frame_around(normalize(n)), cosine_hemisphere(u1, u2));
 }
 

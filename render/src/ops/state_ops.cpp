@@ -2,8 +2,8 @@
 // evaluation.
 #include <utility>
 
-#include "../shading/connections.h"
-#include "export.h"
+#include "ops/export.h"
+#include "shading/connections.h"
 
 using namespace vr;
 

@@ -1,8 +1,8 @@
 // Tracing operations.
-#include "../shading/environment.h"
-#include "../shading/ray_types.h"
-#include "../shading/trace.h"
-#include "export.h"
+#include "ops/export.h"
+#include "shading/environment.h"
+#include "shading/ray_kinds.h"
+#include "shading/tracer.h"
 
 using namespace vr;
 

@@ -1,4 +1,4 @@
-#include "render.h"
+#include "render/render.h"
 
 #include <chrono>
 #include <cmath>
@@ -7,10 +7,10 @@
 #include <tbb/parallel_for.h>
 #include <tbb/task_arena.h>
 
-#include "../core/hash.h"
-#include "../sampler/sobol.h"
-#include "../shading/trace.h"
-#include "progress.h"
+#include "core/hash.h"
+#include "render/progress.h"
+#include "sampler/sobol.h"
+#include "shading/tracer.h"
 
 namespace vr {
 

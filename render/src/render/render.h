@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "../image/framebuffer.h"
-#include "../shading/state.h"
+#include "image/framebuffer.h"
+#include "shading/render_state.h"
 
 namespace vr {
 

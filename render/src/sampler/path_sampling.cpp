@@ -1,19 +1,19 @@
-#include "path_sampling.h"
+#include "sampler/path_sampling.h"
 
-#include "../core/hash.h"
-#include "sobol.h"
+#include "core/hash.h"
+#include "sampler/sobol.h"
 
 namespace vr {
 
-uint64_t draw_seed(RenderState &s) { return hash_combine(s.seed, ++s.draws); }
+uint64_t draw_seed(PathSeed &s) { return hash_combine(s.seed, ++s.draws); }
 
-double draw_uniform(RenderState &s) {
+double draw_uniform(PathSeed &s) {
   return unit_from_bits(static_cast<uint32_t>(draw_seed(s) >> 32));
 }
 
-uint64_t child_seed(RenderState &s) { return draw_seed(s); }
+uint64_t child_seed(PathSeed &s) { return draw_seed(s); }
 
-bool sample_protocol(RenderState &s, double *values, int *count, int dimension, const int *n) {
+bool sample_protocol(PathSeed &s, double *values, int *count, int dimension, const int *n) {
   if (dimension < 1 || values == nullptr) return false;
   if (count == nullptr) {
     uint64_t seed = draw_seed(s);

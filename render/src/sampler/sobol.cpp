@@ -1,8 +1,9 @@
-#include "sobol.h"
+#include "sampler/sobol.h"
 
 #include <array>
+#include <cassert>
 
-#include "../core/hash.h"
+#include "core/hash.h"
 
 namespace vr {
 
@@ -95,6 +96,7 @@ uint32_t laine_karras(uint32_t x, uint32_t seed) {
 } // namespace
 
 uint32_t sobol_bits(uint32_t index, int dimension) {
+  assert(dimension >= 0 && dimension < kSobolDimensions);
   return multiply(kMatrices.plain[dimension], index);
 }
 
@@ -122,6 +124,9 @@ uint32_t sobol_scramble(uint64_t seed, int dimension) {
 }
 
 double scrambled_sobol_point(uint32_t index, int dimension, uint32_t scramble) {
+  // Only the dimensions with a generator matrix have a table row; callers
+  // past them go through scrambled_sobol, which hashes instead.
+  assert(dimension >= 0 && dimension < kSobolDimensions);
   uint32_t reversed = index < kTabulatedPoints ? kMatrices.first_reversed[dimension][index]
                                                : multiply(kMatrices.reversed[dimension], index);
   return unit_from_bits(reverse_bits(laine_karras(reversed, scramble)));

@@ -1,10 +1,11 @@
-#include "glass_material.h"
+#include "scene/glass_material.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "params_table.h"
-#include "texture_read.h"
+#include "scene/light_names.h"
+#include "scene/params_table.h"
+#include "scene/texture_read.h"
 
 namespace vr {
 
@@ -28,26 +29,6 @@ GlassMaterial build_glass_block(const GlassParams &values, const std::vector<Tag
   return m;
 }
 
-namespace {
-
-std::vector<Tag> read_light_names(const Node &node, const std::vector<Light> &lights) {
-  std::vector<Tag> tags;
-  size_t n = array_size(node);
-  if (n > static_cast<size_t>(kMaxLights))
-    fail(node, "at most " + std::to_string(kMaxLights) + " lights");
-  for (size_t i = 0; i < n; ++i) {
-    Node name = element(node, i);
-    std::string s = read_string(name);
-    auto it =
-        std::find_if(lights.begin(), lights.end(), [&](const Light &l) { return l.name == s; });
-    if (it == lights.end()) fail(name, "the name of a light declared in \"lights\"");
-    tags.push_back(static_cast<Tag>(it - lights.begin() + 1));
-  }
-  return tags;
-}
-
-} // namespace
-
 GlassMaterial read_glass_material(const Node &node, const std::vector<Preset> &presets,
                                   const std::vector<Light> &lights) {
   if (!node.value.is_object()) fail(node, "an object");
@@ -61,6 +42,13 @@ GlassMaterial read_glass_material(const Node &node, const std::vector<Preset> &p
       fail(name, "one of the presets " + names);
     }
   }
+  check_keys(
+      node,
+      [](std::string_view key) {
+        return key == "type" || key == "preset" || key == "lights" ||
+               find_glass_field(key) != nullptr;
+      },
+      "unknown key; expected \"type\", \"preset\", \"lights\" or a glass field");
   GlassParams values = preset ? preset->values : GlassParams{};
   std::vector<Tag> tags;
   std::vector<ParamConnection> connections;
@@ -71,9 +59,7 @@ GlassMaterial read_glass_material(const Node &node, const std::vector<Preset> &p
       tags = read_light_names(value, lights);
       continue;
     }
-    const ParamField *field = find_glass_field(it.key());
-    if (field == nullptr)
-      fail_at(value, "unknown key; expected \"type\", \"preset\", \"lights\" or a glass field");
+    const ParamField *field = find_glass_field(it.key()); // known: the keys were checked
     if (is_texture(value))
       connections.push_back({field->offset, field->type, read_texture(value, field->type)});
     else

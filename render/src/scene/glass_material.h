@@ -5,9 +5,9 @@
 
 #include <vector>
 
-#include "json_read.h"
-#include "presets.h"
-#include "scene.h"
+#include "scene/json_read.h"
+#include "scene/presets.h"
+#include "scene/scene.h"
 
 namespace vr {
 

@@ -1,9 +1,10 @@
-#include "json_read.h"
+#include "scene/json_read.h"
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 
-#include "../core/error.h"
+#include "core/error.h"
 
 namespace vr {
 
@@ -73,18 +74,23 @@ Node element(const Node &node, size_t index) {
   return {node.value.at(index), node.path + "[" + std::to_string(index) + "]", node.file};
 }
 
-void check_object(const Node &node, std::initializer_list<std::string_view> allowed) {
+void check_keys(const Node &node, const std::function<bool(std::string_view)> &known,
+                const std::string &complaint) {
   if (!node.value.is_object()) fail(node, "an object");
-  for (auto it = node.value.begin(); it != node.value.end(); ++it) {
-    bool known = false;
-    for (std::string_view k : allowed) known = known || k == it.key();
-    if (known) continue;
-    std::ostringstream list;
-    const char *sep = "";
-    for (std::string_view k : allowed) list << sep << k, sep = ", ";
-    throw InputError(node.file, join_path(node.path, it.key()),
-                     "unknown key; expected one of: " + list.str());
-  }
+  for (auto it = node.value.begin(); it != node.value.end(); ++it)
+    if (!known(it.key())) throw InputError(node.file, join_path(node.path, it.key()), complaint);
+}
+
+void check_object(const Node &node, std::initializer_list<std::string_view> allowed) {
+  std::ostringstream list;
+  const char *sep = "";
+  for (std::string_view k : allowed) list << sep << k, sep = ", ";
+  check_keys(
+      node,
+      [&](std::string_view key) {
+        return std::find(allowed.begin(), allowed.end(), key) != allowed.end();
+      },
+      "unknown key; expected one of: " + list.str());
 }
 
 size_t array_size(const Node &node) {

@@ -3,12 +3,14 @@
 #ifndef VITREL_RENDER_SCENE_JSON_READ_H
 #define VITREL_RENDER_SCENE_JSON_READ_H
 
+#include <functional>
 #include <initializer_list>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
 
-#include "../core/vec.h"
+#include "core/vec.h"
+#include "host/state.h"
 
 namespace vr {
 
@@ -30,7 +32,11 @@ Json parse_json(const std::string &text, const std::string &file);
 bool has(const Node &node, const char *key);
 Node member(const Node &node, const char *key);
 Node element(const Node &node, size_t index);
-// Requires an object whose keys are all in `allowed`.
+// Requires an object whose every key `known` accepts; the first key it
+// rejects stops loading with that key's path and `complaint`.
+void check_keys(const Node &node, const std::function<bool(std::string_view)> &known,
+                const std::string &complaint);
+// The same for a fixed list of keys, which the complaint names.
 void check_object(const Node &node, std::initializer_list<std::string_view> allowed);
 size_t array_size(const Node &node); // requires an array
 

@@ -1,22 +1,21 @@
-#include "load_scene.h"
+#include "scene/load_scene.h"
 
 #include <fstream>
 #include <sstream>
 
-#include "../core/error.h"
-#include "../geometry/shapes.h"
-#include "../image/image_io.h"
-#include "embedded.h"
-#include "glass_material.h"
-#include "json_read.h"
-#include "presets.h"
-#include "texture_read.h"
+#include "core/error.h"
+#include "geometry/shapes.h"
+#include "image/image_io.h"
+#include "scene/embedded.h"
+#include "scene/glass_material.h"
+#include "scene/json_read.h"
+#include "scene/light_names.h"
+#include "scene/presets.h"
+#include "scene/texture_read.h"
 
 namespace vr {
 
 namespace {
-
-constexpr int kMaxResolution = 16384;
 
 struct Context {
   const std::string &folder;
@@ -50,7 +49,7 @@ Camera read_camera(const Node &node) {
 Options read_options(const Node &node) {
   check_object(node, {"samples", "reflection_depth", "refraction_depth", "gather_rays"});
   Options o;
-  if (has(node, "samples")) o.samples = read_int_in(member(node, "samples"), 1, 65536);
+  if (has(node, "samples")) o.samples = read_int_in(member(node, "samples"), 1, kMaxSamples);
   if (has(node, "reflection_depth"))
     o.reflection_depth = read_int_in(member(node, "reflection_depth"), 0, 64);
   if (has(node, "refraction_depth"))
@@ -154,20 +153,6 @@ Light read_light(const Node &node, size_t index) {
   return l;
 }
 
-std::vector<Tag> read_light_links(const Node &node, const std::vector<Light> &lights) {
-  std::vector<Tag> tags;
-  for (size_t i = 0, n = array_size(node); i < n; ++i) {
-    Node name = element(node, i);
-    std::string s = read_string(name);
-    Tag tag = 0;
-    for (size_t k = 0; k < lights.size(); ++k)
-      if (lights[k].name == s) tag = static_cast<Tag>(k + 1);
-    if (tag == 0) fail(name, "the name of a light declared in \"lights\"");
-    tags.push_back(tag);
-  }
-  return tags;
-}
-
 Material read_material(const Node &node, const std::vector<Light> &lights) {
   Material m;
   Node type = member(node, "type");
@@ -175,7 +160,6 @@ Material read_material(const Node &node, const std::vector<Light> &lights) {
   if (kind == "diffuse") {
     check_object(node, {"type", "color"});
     m.kind = MaterialKind::Diffuse;
-    m.diffuse.constant = {0.8f, 0.8f, 0.8f, 1};
     if (has(node, "color")) m.diffuse = read_colour_source(member(node, "color"));
   } else if (kind == "glass") {
     m.kind = MaterialKind::Glass;
@@ -194,57 +178,55 @@ Object read_object(const Node &node, size_t index, const std::vector<Light> &lig
   Node shape = member(node, "shape");
   std::string kind = read_string(shape);
   Transform t = has(node, "transform") ? read_transform(member(node, "transform")) : Transform{};
-  const std::initializer_list<std::string_view> common = {"name", "shape", "transform", "material",
-                                                          "lights"};
-  auto allow = [&](std::initializer_list<std::string_view> extra) {
-    std::vector<std::string_view> keys(common);
-    keys.insert(keys.end(), extra);
-    for (auto it = node.value.begin(); it != node.value.end(); ++it)
-      if (std::find(keys.begin(), keys.end(), it.key()) == keys.end())
-        fail_at({*it, node.path + "." + it.key(), node.file}, "unknown key for a " + kind);
+  // The keys every object takes, and the one of its shape.
+  auto allow = [&](std::string_view own) {
+    check_keys(
+        node,
+        [&](std::string_view key) {
+          return key == own || key == "name" || key == "shape" || key == "transform" ||
+                 key == "material" || key == "lights";
+        },
+        "unknown key for a " + kind);
   };
   if (kind == "sphere") {
-    allow({"radius"});
-    o.shape = ShapeKind::Sphere;
+    allow("radius");
+    o.shape.kind = ShapeKind::Sphere;
     double r = has(node, "radius") ? read_number_in(member(node, "radius"), 1e-9, 1e9) : 1;
     t = compose(t, scaling({r, r, r}));
   } else if (kind == "box") {
-    allow({"size"});
-    o.shape = ShapeKind::Box;
+    allow("size");
+    o.shape.kind = ShapeKind::Box;
     V3 size{1, 1, 1};
     if (has(node, "size")) size = read_v3(member(node, "size"));
     if (!(size.x > 0 && size.y > 0 && size.z > 0))
       fail(member(node, "size"), "three positive sizes");
-    o.mesh = box_mesh(size, t);
+    o.shape.mesh = box_mesh(size, t);
   } else if (kind == "quad") {
-    allow({"size"});
-    o.shape = ShapeKind::Quad;
+    allow("size");
+    o.shape.kind = ShapeKind::Quad;
     double w = 1, d = 1;
     read_rectangle_size(node, &w, &d);
-    o.mesh = quad_mesh(w, d, t);
+    o.shape.mesh = quad_mesh(w, d, t);
   } else if (kind == "mesh") {
-    allow({"file"});
-    o.shape = ShapeKind::Mesh;
+    allow("file");
+    o.shape.kind = ShapeKind::Mesh;
     Node file = member(node, "file");
     std::string path = resolve(ctx, read_string(file));
     try {
-      o.mesh = load_obj(path, t);
+      o.shape.mesh = load_obj(path, t);
     } catch (const std::exception &ex) {
       fail_at(file, "cannot read the mesh '" + path + "': " + ex.what());
     }
   } else {
     fail(shape, "\"sphere\", \"box\", \"quad\" or \"mesh\"");
   }
-  o.transform = t;
-  invert(t, &o.inverse); // every scale was checked nonzero, so t is invertible
-  if (has(node, "material"))
-    o.material = read_material(member(node, "material"), lights);
-  else
-    o.material.diffuse.constant = {0.8f, 0.8f, 0.8f, 1};
-  o.textured = o.material.kind == MaterialKind::Glass ? !o.material.glass.connections.empty()
-                                                      : o.material.diffuse.textured;
+  o.shape.transform = t;
+  invert(t, &o.shape.inverse); // every scale was checked nonzero, so t is invertible
+  if (has(node, "material")) o.material = read_material(member(node, "material"), lights);
+  o.shape.needs_uv = o.material.kind == MaterialKind::Glass ? !o.material.glass.connections.empty()
+                                                            : o.material.diffuse.textured;
   if (has(node, "lights")) {
-    o.light_links = read_light_links(member(node, "lights"), lights);
+    o.light_links = read_light_names(member(node, "lights"), lights);
   } else {
     for (size_t k = 0; k < lights.size(); ++k) o.light_links.push_back(static_cast<Tag>(k + 1));
   }

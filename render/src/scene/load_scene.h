@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "scene.h"
+#include "scene/scene.h"
 
 namespace vr {
 

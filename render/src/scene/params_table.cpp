@@ -1,4 +1,4 @@
-#include "params_table.h"
+#include "scene/params_table.h"
 
 #include <cstddef>
 

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "scene.h"
+#include "scene/scene.h"
 
 namespace vr {
 

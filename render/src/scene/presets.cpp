@@ -1,11 +1,11 @@
-#include "presets.h"
+#include "scene/presets.h"
 
 #include <cstring>
 
-#include "embedded.h"
-#include "json_read.h"
-#include "params_table.h"
-#include "texture_read.h"
+#include "scene/embedded.h"
+#include "scene/json_read.h"
+#include "scene/params_table.h"
+#include "scene/texture_read.h"
 
 namespace vr {
 
@@ -18,12 +18,12 @@ void write_constant(GlassParams &params, const ParamField &field, const Node &no
 
 void apply_fields(GlassParams &params, const Node &node, bool require_all) {
   if (!node.value.is_object()) fail(node, "an object of glass fields");
-  for (auto it = node.value.begin(); it != node.value.end(); ++it) {
-    Node value{*it, node.path + "." + it.key(), node.file};
-    const ParamField *field = find_glass_field(it.key());
-    if (field == nullptr) fail_at(value, "unknown glass field");
-    write_constant(params, *field, value);
-  }
+  check_keys(
+      node, [](std::string_view key) { return find_glass_field(key) != nullptr; },
+      "unknown glass field");
+  for (auto it = node.value.begin(); it != node.value.end(); ++it)
+    write_constant(params, *find_glass_field(it.key()),
+                   {*it, node.path + "." + it.key(), node.file});
   if (!require_all) return;
   for (size_t i = 0; i < kGlassFieldCount; ++i)
     if (!node.value.contains(kGlassFields[i].name))

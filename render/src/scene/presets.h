@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "scene.h"
+#include "scene/scene.h"
 
 namespace vr {
 

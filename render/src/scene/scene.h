@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "../../../shader/params.h"
-#include "../core/transform.h"
-#include "../core/vec.h"
+#include "core/transform.h"
+#include "core/vec.h"
+#include "geometry/shape.h"
+#include "image/image.h"
+#include "shader/params.h"
 
 namespace vr {
 
@@ -57,29 +59,16 @@ enum class MaterialKind { Diffuse, Glass };
 
 struct Material {
   MaterialKind kind = MaterialKind::Diffuse;
-  ColourSource diffuse;
+  // An object with no material, or a diffuse one with no colour, is this grey.
+  ColourSource diffuse{{0.8f, 0.8f, 0.8f, 1}, false, {}};
   GlassMaterial glass;
-};
-
-enum class ShapeKind { Sphere, Box, Quad, Mesh };
-
-// Triangles in world space. Corner arrays hold three entries per triangle
-// and are empty when the source had none.
-struct Mesh {
-  std::vector<float> positions; // x, y, z per vertex
-  std::vector<uint32_t> indices;
-  std::vector<V3> corner_normals;
-  std::vector<float> corner_uvs; // u, v per corner
 };
 
 struct Object {
   std::string name;
-  ShapeKind shape = ShapeKind::Sphere;
-  Transform transform, inverse;
-  Mesh mesh; // box, quad and mesh shapes; spheres are the unit sphere under `transform`
+  Shape shape;
   Material material;
   std::vector<Tag> light_links; // the lights that illuminate this object
-  bool textured = false;        // some texture reads the surface's (u, v)
 };
 
 enum class LightKind { Point, Area };
@@ -95,11 +84,6 @@ struct Light {
   bool visible = true; // an area light is seen by camera, reflection and refraction rays
 };
 
-struct Image {
-  int width = 0, height = 0;
-  std::vector<float> rgba; // linear, row 0 at the top
-};
-
 enum class EnvironmentKind { Constant, Gradient, Image };
 
 struct Environment {
@@ -111,6 +95,10 @@ struct Environment {
   float intensity = 1;
   float alpha = 1;
 };
+
+// Limits of the image and of its samples, for scene files and the command line.
+constexpr int kMaxResolution = 16384; // pixels, in each direction
+constexpr int kMaxSamples = 65536;    // per pixel
 
 struct Camera {
   V3 position{0, 0, 5}, target{0, 0, 0}, up{0, 1, 0};
@@ -132,6 +120,13 @@ struct Scene {
   std::vector<Light> lights;
   std::vector<Object> objects;
 };
+
+// The objects' surfaces in object order, as the ray tracer takes them.
+inline std::vector<const Shape *> shapes_of(const Scene &scene) {
+  std::vector<const Shape *> shapes;
+  for (const Object &o : scene.objects) shapes.push_back(&o.shape);
+  return shapes;
+}
 
 // Light tags are 1-based indices into Scene::lights; 0 is no light.
 inline const Light *light_of(const Scene &scene, Tag tag) {

@@ -1,8 +1,8 @@
-#include "texture_read.h"
+#include "scene/texture_read.h"
 
 #include <cstring>
 
-#include "params_table.h"
+#include "scene/params_table.h"
 
 namespace vr {
 

@@ -3,8 +3,8 @@
 #ifndef VITREL_RENDER_SCENE_TEXTURE_READ_H
 #define VITREL_RENDER_SCENE_TEXTURE_READ_H
 
-#include "json_read.h"
-#include "scene.h"
+#include "scene/json_read.h"
+#include "scene/scene.h"
 
 namespace vr {
 

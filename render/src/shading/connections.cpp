@@ -1,11 +1,22 @@
-#include "connections.h"
+#include "shading/connections.h"
 
+#include <cassert>
 #include <cmath>
 #include <cstring>
 
-#include "textures.h"
+#include "shading/textures.h"
 
 namespace vr {
+
+namespace {
+
+[[maybe_unused]] size_t value_bytes(FieldType type) {
+  return type == FieldType::Colour   ? sizeof(Colour)
+         : type == FieldType::Vector ? sizeof(Vector)
+                                     : sizeof(int32_t);
+}
+
+} // namespace
 
 void *evaluate_field(RenderState &s, void *field) {
   if (s.object < 0) return field;
@@ -17,6 +28,9 @@ void *evaluate_field(RenderState &s, void *field) {
   for (const ParamConnection &c : glass.connections) {
     if (c.offset != offset) continue;
     Colour v = eval_texture(c.texture, s.u, s.v, s.object_point);
+    // Connections are made to fields of the record only, so the value fits
+    // the state's copy of the record at the field's own offset.
+    assert(offset + value_bytes(c.type) <= sizeof s.values);
     unsigned char *out = s.values + offset;
     switch (c.type) {
     case FieldType::Colour:

@@ -1,9 +1,9 @@
-#include "diffuse.h"
+#include "shading/diffuse.h"
 
-#include "irradiance.h"
-#include "lights.h"
-#include "ray_types.h"
-#include "textures.h"
+#include "shading/irradiance.h"
+#include "shading/lights.h"
+#include "shading/ray_kinds.h"
+#include "shading/textures.h"
 
 namespace vr {
 

@@ -1,6 +1,8 @@
-#include "environment.h"
+#include "shading/environment.h"
 
 #include <cmath>
+
+#include "abi/host_values.h"
 
 namespace vr {
 

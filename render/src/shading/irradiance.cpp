@@ -1,17 +1,17 @@
-#include "irradiance.h"
+#include "shading/irradiance.h"
 
-#include "../sampler/path_sampling.h"
-#include "../sampler/sobol.h"
-#include "optics.h"
-#include "ray_types.h"
-#include "trace.h"
+#include "sampler/path_sampling.h"
+#include "sampler/sobol.h"
+#include "shading/ray_kinds.h"
+#include "shading/surface_optics.h"
+#include "shading/tracer.h"
 
 namespace vr {
 
 Colour compute_irradiance(RenderState &s) {
   int rays = s.thread->rc->scene->options.gather_rays;
   if (rays <= 0 || s.host.ray_type == kRayGather) return {0, 0, 0, 1};
-  uint64_t seed = draw_seed(s);
+  uint64_t seed = draw_seed(s.path);
   uint32_t scramble_u = sobol_scramble(seed, 0), scramble_v = sobol_scramble(seed, 1);
   Frame frame = frame_around(normalize(to_v3(s.host.normal)));
   double r = 0, g = 0, b = 0;

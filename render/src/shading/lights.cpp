@@ -1,14 +1,21 @@
-#include "lights.h"
+#include "shading/lights.h"
 
 #include <algorithm>
+#include <cassert>
 
-#include "../sampler/path_sampling.h"
-#include "../sampler/sobol.h"
-#include "trace.h"
+#include "sampler/path_sampling.h"
+#include "sampler/sobol.h"
+#include "shading/tracer.h"
 
 namespace vr {
 
 namespace {
+
+// A shadow ray stops this share of its length short of the light sample.
+// Embree finds hits in single precision (a relative error of about 1e-7), so
+// a surface the sample lies on, such as a ceiling an area light is set into,
+// would otherwise be hit at the very end of the ray and shadow its own light.
+constexpr double kShadowRayShortening = 1e-6;
 
 const std::vector<Tag> *links_of(const RenderState &s) {
   const Scene &scene = *s.thread->rc->scene;
@@ -67,7 +74,7 @@ bool sample_light(RenderState &s, Tag tag, int *count, Colour *colour, V3 *dir, 
   int budget = std::min(l->kind == LightKind::Point ? 1 : l->samples, max_samples);
   if (*count < 0 || *count >= budget) return false;
   if (*count == 0) { // a light's samples are the points of one fresh sequence
-    uint64_t seed = draw_seed(s);
+    uint64_t seed = draw_seed(s.path);
     s.light_scramble[0] = sobol_scramble(seed, 0);
     s.light_scramble[1] = sobol_scramble(seed, 1);
   }
@@ -82,7 +89,8 @@ bool sample_light(RenderState &s, Tag tag, int *count, Colour *colour, V3 *dir, 
   if (lit) {
     ++s.thread->rays;
     V3 origin = ray_origin(s, d);
-    lit = !occluded(*s.thread->rc->accel, origin, d, length(ls.position - origin) * (1 - 1e-6));
+    lit = !occluded(*s.thread->rc->accel, origin, d,
+                    length(ls.position - origin) * (1 - kShadowRayShortening));
   }
   *colour = lit ? c : Colour{0, 0, 0, 1};
   return true;
@@ -103,7 +111,10 @@ void inclusive_lightlist(RenderState &s, int *n, Tag **list) {
   Tag given[kMaxLights];
   int count = copy_list(n, list, given), out = 0;
   for (int i = 0; i < count; ++i)
-    if (lights_object(s, given[i]) && !listed(s.lights, out, given[i])) s.lights[out++] = given[i];
+    if (lights_object(s, given[i]) && !listed(s.lights, out, given[i])) {
+      assert(out < kMaxLights); // at most one entry per given light
+      s.lights[out++] = given[i];
+    }
   *n = out;
   *list = s.lights;
 }

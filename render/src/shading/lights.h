@@ -4,7 +4,7 @@
 
 #include <climits>
 
-#include "state.h"
+#include "shading/render_state.h"
 
 namespace vr {
 

@@ -1,4 +1,4 @@
-#include "scatter.h"
+#include "shading/scatter.h"
 
 #include <algorithm>
 

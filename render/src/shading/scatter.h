@@ -2,7 +2,7 @@
 #ifndef VITREL_RENDER_SHADING_SCATTER_H
 #define VITREL_RENDER_SHADING_SCATTER_H
 
-#include "state.h"
+#include "shading/render_state.h"
 
 namespace vr {
 

@@ -1,9 +1,10 @@
-#include "textures.h"
+#include "shading/textures.h"
 
 #include <cmath>
 #include <cstdint>
 
-#include "../core/hash.h"
+#include "abi/host_values.h"
+#include "core/hash.h"
 
 namespace vr {
 

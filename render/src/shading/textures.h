@@ -2,7 +2,7 @@
 #ifndef VITREL_RENDER_SHADING_TEXTURES_H
 #define VITREL_RENDER_SHADING_TEXTURES_H
 
-#include "../scene/scene.h"
+#include "scene/scene.h"
 
 namespace vr {
 

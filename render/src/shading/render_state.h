@@ -1,6 +1,6 @@
 // The renderer's per-ray record and the contexts it points to.
-#ifndef VITREL_RENDER_SHADING_STATE_H
-#define VITREL_RENDER_SHADING_STATE_H
+#ifndef VITREL_RENDER_SHADING_RENDER_STATE_H
+#define VITREL_RENDER_SHADING_RENDER_STATE_H
 
 #include <cstddef>
 #include <cstdint>
@@ -8,9 +8,11 @@
 #include <type_traits>
 #include <vector>
 
-#include "../geometry/accel.h"
-#include "../module/module.h"
-#include "../scene/scene.h"
+#include "abi/host_values.h"
+#include "geometry/accel.h"
+#include "module/module.h"
+#include "sampler/path_sampling.h"
+#include "scene/scene.h"
 
 namespace vr {
 
@@ -30,10 +32,7 @@ struct RenderState {
   V3 object_point;
   // Falloff installed by a shader for the rays traced from this state.
   double falloff_start, falloff_stop;
-  // Sampling: the path's seed, draws taken from it and the current mi_sample loop.
-  uint64_t seed;
-  uint32_t draws;
-  uint32_t loop_stream;
+  PathSeed path;              // the path's random numbers
   uint32_t light_scramble[2]; // of the current light's sample positions (Sobol dimensions 0, 1)
   // Storage behind pointers handed to the module, alive as long as the state:
   // light lists from mi_inclusive/exclusive_lightlist, and evaluated

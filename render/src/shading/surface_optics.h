@@ -1,9 +1,9 @@
 // The optics behind the host operations, as pure functions of directions
 // and indices.
-#ifndef VITREL_RENDER_SHADING_OPTICS_H
-#define VITREL_RENDER_SHADING_OPTICS_H
+#ifndef VITREL_RENDER_SHADING_SURFACE_OPTICS_H
+#define VITREL_RENDER_SHADING_SURFACE_OPTICS_H
 
-#include "../core/vec.h"
+#include "core/vec.h"
 
 namespace vr {
 

@@ -1,9 +1,9 @@
 // The renderer's ray types, as the shaders see them in HostState::ray_type.
 // Light, shadow and gather rays are among the types the glass never shades.
-#ifndef VITREL_RENDER_SHADING_RAY_TYPES_H
-#define VITREL_RENDER_SHADING_RAY_TYPES_H
+#ifndef VITREL_RENDER_SHADING_RAY_KINDS_H
+#define VITREL_RENDER_SHADING_RAY_KINDS_H
 
-#include "../../../host/state.h"
+#include "host/state.h"
 
 namespace vr {
 

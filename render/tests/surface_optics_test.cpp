@@ -2,7 +2,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-#include "shading/optics.h"
+#include "shading/surface_optics.h"
 
 namespace vr {
 namespace {

@@ -1,4 +1,4 @@
-#include "state.h"
+#include "shading/render_state.h"
 
 namespace vr {
 

@@ -1,8 +1,8 @@
 // Tracing: finding a ray's hit, filling the hit's state and shading it.
-#ifndef VITREL_RENDER_SHADING_TRACE_H
-#define VITREL_RENDER_SHADING_TRACE_H
+#ifndef VITREL_RENDER_SHADING_TRACER_H
+#define VITREL_RENDER_SHADING_TRACER_H
 
-#include "state.h"
+#include "shading/render_state.h"
 
 namespace vr {
 

@@ -1,9 +1,9 @@
-#include "trace.h"
+#include "shading/tracer.h"
 
-#include "../sampler/path_sampling.h"
-#include "diffuse.h"
-#include "environment.h"
-#include "ray_types.h"
+#include "sampler/path_sampling.h"
+#include "shading/diffuse.h"
+#include "shading/environment.h"
+#include "shading/ray_kinds.h"
 
 namespace vr {
 
@@ -34,7 +34,7 @@ RenderState *open_state(ThreadContext &tc, RenderState *parent, int32_t ray_type
   s.depth = depth;
   s.object = s.light = -1;
   s.falloff_start = s.falloff_stop = kNoFalloff;
-  s.draws = s.loop_stream = 0;
+  s.path.draws = s.path.loop_stream = 0;
   s.light_scramble[0] = s.light_scramble[1] = 0;
   return &s;
 }
@@ -127,7 +127,7 @@ V3 ray_origin(const RenderState &s, V3 dir) {
 
 RenderState *open_root_hit(ThreadContext &tc, V3 origin, V3 dir, uint64_t seed) {
   RenderState *s = open_state(tc, nullptr, kRayEye);
-  s->seed = seed;
+  s->path.seed = seed;
   return fill_hit(*s, origin, dir, kNoFalloff, true) ? s : nullptr;
 }
 
@@ -145,7 +145,7 @@ bool trace_secondary(RenderState &parent, int32_t ray_type, V3 dir, Colour *out)
     *out = environment_along(parent, dir);
     return false;
   }
-  s->seed = child_seed(parent);
+  s->path.seed = child_seed(parent.path);
   parent.host.child = &s->host;
   double start = parent.falloff_start, stop = parent.falloff_stop;
   if (!fill_hit(*s, ray_origin(parent, dir), dir, stop, true) || !shade_state(*s, out)) {
@@ -164,7 +164,7 @@ void trace_gather(RenderState &parent, V3 dir, Colour *out) {
   ThreadContext &tc = *parent.thread;
   RenderState *s = open_state(tc, &parent, kRayGather);
   if (s != nullptr) {
-    s->seed = child_seed(parent);
+    s->path.seed = child_seed(parent.path);
     if (fill_hit(*s, ray_origin(parent, dir), dir, kNoFalloff, false) && shade_state(*s, out))
       return;
   }

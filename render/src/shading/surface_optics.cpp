@@ -1,4 +1,4 @@
-#include "optics.h"
+#include "shading/surface_optics.h"
 
 #include <algorithm>
 #include <cmath>
