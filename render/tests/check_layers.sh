@@ -10,6 +10,7 @@
 #   scene     the scene records and their loading from JSON
 #   module    the loaded shader module
 #   shading   the per-ray state, tracing, lights and materials
+#   photon    the photon pass: emission, photon paths, the caustic map
 #   ops       the host operations the module calls
 #   render    the image loop
 #   cli       the command line
@@ -21,7 +22,7 @@
 # Usage: check_layers.sh RENDER_SRC_DIR
 set -u
 src=${1:?usage: check_layers.sh RENDER_SRC_DIR}
-layers="core abi image geometry sampler scene module shading ops render cli"
+layers="core abi image geometry sampler scene module shading photon ops render cli"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

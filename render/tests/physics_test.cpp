@@ -127,10 +127,12 @@ TEST(Physics, LambertianFloorUnderAPointLight) {
 }
 
 std::string small_default_scene() {
-  // The built-in scene at a tenth of its size and two samples a pixel.
+  // The built-in scene at a twentieth of its size, two samples a pixel and a
+  // twentieth of its photons.
   std::string text = embedded_default_scene();
   text.replace(text.find("[640, 360]"), 10, "[32, 18]");
   text.replace(text.find("\"samples\": 16"), 13, "\"samples\": 2");
+  text.replace(text.find("\"caustic_photons\": 1000000"), 26, "\"caustic_photons\": 50000");
   return text;
 }
 

@@ -96,6 +96,44 @@ TEST(SceneErrors, LightListsAreNamesWithinTheLimit) {
             "\"lights\", got the string \"fill\"");
 }
 
+TEST(SceneErrors, CausticOptionsOutOfRange) {
+  auto options = [](const std::string &body) {
+    return load_error(R"({"options": {)" + body + "}}");
+  };
+  EXPECT_EQ(options(R"("caustic_photons": -5)"),
+            "bad.json: options.caustic_photons: expected an integer from 0 to 89478485, got -5");
+  EXPECT_EQ(options(R"("caustic_photons": 1.5e5)"),
+            "bad.json: options.caustic_photons: expected an integer from 0 to 89478485, got "
+            "150000.0");
+  // The photon map's memory: 48 bytes a photon, at most 4 GiB.
+  EXPECT_EQ(options(R"("caustic_photons": 100000000)"),
+            "bad.json: options.caustic_photons: expected at most 89478485 photons (the photon map "
+            "takes 48 bytes a photon and at most 4 GiB), got 100000000");
+  EXPECT_EQ(options(R"("caustic_radius": 0)"),
+            "bad.json: options.caustic_radius: expected a radius greater than 0, got 0");
+  EXPECT_EQ(options(R"("caustic_radius": -0.1)"),
+            "bad.json: options.caustic_radius: expected a radius greater than 0, got -0.1");
+  // JSON has no infinity; a number too large for a double is refused as it is read.
+  EXPECT_EQ(options(R"("caustic_radius": 1e999)"),
+            "bad.json: malformed JSON: number overflow parsing '1e999'");
+  EXPECT_EQ(options(R"("caustic_radius": "wide")"),
+            "bad.json: options.caustic_radius: expected a number, got the string \"wide\"");
+  EXPECT_EQ(options(R"("caustic_neighbours": 0)"),
+            "bad.json: options.caustic_neighbours: expected an integer from 1 to 1024, got 0");
+  EXPECT_EQ(options(R"("photon_depth": -1)"),
+            "bad.json: options.photon_depth: expected an integer from 0 to 64, got -1");
+  EXPECT_EQ(options(R"("photon_depth": 2.5)"),
+            "bad.json: options.photon_depth: expected an integer from 0 to 64, got 2.5");
+
+  Scene s = load_scene_text(R"({"options": {"caustic_photons": 0, "caustic_neighbours": 1,
+                                           "caustic_radius": 0.02, "photon_depth": 3}})",
+                            "good.json", VR_TEST_DATA);
+  EXPECT_EQ(s.options.caustic_photons, 0);
+  EXPECT_EQ(s.options.caustic_neighbours, 1);
+  EXPECT_DOUBLE_EQ(s.options.caustic_radius, 0.02);
+  EXPECT_EQ(s.options.photon_depth, 3);
+}
+
 TEST(SceneErrors, MalformedJsonNamesLineAndColumn) {
   std::string e = load_error("{\n  \"camera\": {\"fov\": 40,}\n}");
   EXPECT_EQ(e.rfind("bad.json: malformed JSON: parse error at line 2, column 24:", 0), 0u) << e;
@@ -147,6 +185,12 @@ TEST(SceneErrors, TheCommandLineStopsWithoutWritingAnything) {
   EXPECT_EQ(run({"--size", "16by9", "-o", out}), kExitUsage);
   EXPECT_EQ(run({"--size", "16x9", "--crop", "0,0,17,9", "-o", out}), kExitUsage);
   EXPECT_EQ(run({"--spp", "0", "-o", out}), kExitUsage);
+  EXPECT_EQ(run({"--photons", "-1", "-o", out}), kExitUsage);
+  EXPECT_EQ(run({"--photons", "2.5", "-o", out}), kExitUsage);
+  EXPECT_EQ(run({"--photons", "89478486", "-o", out}), kExitUsage);
+  std::ofstream(scene) << R"({"camera": {"resolution": [16, 9]},
+      "options": {"caustic_photons": 1000, "caustic_radius": 0}})";
+  EXPECT_EQ(run({scene, "-o", out}), kExitBadInput);
   EXPECT_FALSE(test::file_exists(out));
 }
 

@@ -19,6 +19,7 @@ namespace {
 struct Request {
   std::string scene, output = "vitrel.png", size, crop, module;
   int spp = 0, threads = 0;
+  long long photons = -1; // -1: as the scene says
   bool single_path = false, quiet = false, stats = false;
 };
 
@@ -78,11 +79,36 @@ int exit_code_of(const std::exception &e) {
   return kExitBadInput;
 }
 
+void print_stats(const RenderStats &stats) {
+  const CausticStats &c = stats.caustics;
+  if (c.emitted > 0)
+    std::fprintf(
+        stderr,
+        "photons: %llu emitted, %llu stored, pass %.2f s (%.0f photons/s/core, "
+        "%.0f per processor second), map %.3f s, %.1f MB (%.1f bytes a photon), "
+        "%llu estimates\n",
+        static_cast<unsigned long long>(c.emitted), static_cast<unsigned long long>(c.stored),
+        c.pass_seconds, c.emitted / c.pass_seconds / stats.threads, c.emitted / c.pass_cpu_seconds,
+        c.map_seconds, c.map_bytes / 1e6, c.stored > 0 ? double(c.map_bytes) / c.stored : 0.0,
+        static_cast<unsigned long long>(stats.estimates));
+  std::fprintf(stderr, "%.2f s, %d threads, %llu rays, %.0f rays/s/core\n", stats.seconds,
+               stats.threads, static_cast<unsigned long long>(stats.rays),
+               stats.rays / stats.seconds / stats.threads);
+}
+
 int render(const Request &req) {
   check_output(req.output);
   Scene scene = req.scene.empty() ? load_default_scene() : load_scene_file(req.scene);
   if (!req.size.empty()) parse_size(req.size, &scene.camera);
   if (req.spp > 0) scene.options.samples = req.spp;
+  if (req.photons >= 0) {
+    if (req.photons > kMaxCausticPhotons)
+      throw UsageError("--photons " + std::to_string(req.photons) + ": expected at most " +
+                       std::to_string(kMaxCausticPhotons) + " photons (the photon map takes " +
+                       std::to_string(kPhotonMapBytesPerPhoton) + " bytes a photon and at most " +
+                       std::to_string(kPhotonMapByteLimit >> 30) + " GiB)");
+    scene.options.caustic_photons = static_cast<int>(req.photons);
+  }
   RenderSettings settings;
   settings.region = parse_crop(req.crop, scene.camera);
   settings.threads = req.threads;
@@ -106,10 +132,7 @@ int render(const Request &req) {
   end_shaders(module, session, state, instances);
 
   write_image(req.output, fb);
-  if (req.stats)
-    std::fprintf(stderr, "%.2f s, %d threads, %llu rays, %.0f rays/s/core\n", stats.seconds,
-                 stats.threads, static_cast<unsigned long long>(stats.rays),
-                 stats.rays / stats.seconds / stats.threads);
+  if (req.stats) print_stats(stats);
   return kExitOk;
 }
 
@@ -131,10 +154,14 @@ int run_cli(int argc, char **argv) {
   app.add_option("--size", req.size, "Image size WIDTHxHEIGHT (overrides the scene)");
   app.add_option("--crop", req.crop,
                  "Render only the pixels X0 <= x < X1, Y0 <= y < Y1 of the full frame");
+  app.add_option("--photons", req.photons,
+                 "Photons sent toward the glass for caustics (overrides the scene; 0: off)")
+      ->check(CLI::NonNegativeNumber);
   app.add_flag("--single-path", req.single_path, "Report single-path rendering to the shaders");
   app.add_option("--module", req.module, "Shader module (default: vitrel.so beside this program)");
   app.add_flag("-q,--quiet", req.quiet, "No progress bar");
-  app.add_flag("--stats", req.stats, "Print render time and ray counts on standard error");
+  app.add_flag("--stats", req.stats,
+               "Print render time, ray counts and the photon pass's figures on standard error");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError &e) {

@@ -25,15 +25,16 @@ void draw(Progress &p, int done, bool final) {
   std::string eta = final      ? clock_text(elapsed) + " total"
                     : done > 0 ? clock_text(elapsed / fraction - elapsed) + " left"
                                : "--:-- left";
-  std::fprintf(stderr, "\r[%s] %3d%%  %s   %s", bar.c_str(), static_cast<int>(fraction * 100),
-               eta.c_str(), final ? "\n" : "");
+  std::fprintf(stderr, "\r%-7s [%s] %3d%%  %s   %s", p.label, bar.c_str(),
+               static_cast<int>(fraction * 100), eta.c_str(), final ? "\n" : "");
   std::fflush(stderr);
 }
 
 } // namespace
 
-void progress_begin(Progress &p, bool enabled, int total) {
+void progress_begin(Progress &p, bool enabled, int total, const char *label) {
   p.enabled = enabled;
+  p.label = label;
   p.total = total;
   p.done = 0;
   p.start = p.last = std::chrono::steady_clock::now();

@@ -98,14 +98,20 @@ Framebuffer render_image(const RenderContext &rc, const RenderSettings &settings
   int tiles = tiles_x * ((fb.region.height() + kTile - 1) / kTile);
 
   int threads = settings.threads > 0 ? settings.threads : tbb::this_task_arena::max_concurrency();
+  CausticMap caustics;
+  CausticStats caustic_stats;
+  build_caustics(rc, threads, settings.progress, &caustics, &caustic_stats);
+  RenderContext lit = rc;
+  lit.caustics = caustic_lookup(caustics);
+
   tbb::task_arena arena(threads);
   tbb::enumerable_thread_specific<ThreadContext> contexts([&] {
     ThreadContext tc;
-    init_thread_context(rc, &tc);
+    init_thread_context(lit, &tc);
     return tc;
   });
   Progress progress;
-  progress_begin(progress, settings.progress, tiles);
+  progress_begin(progress, settings.progress, tiles, "image");
   auto start = std::chrono::steady_clock::now();
   arena.execute([&] {
     tbb::parallel_for(
@@ -124,8 +130,12 @@ Framebuffer render_image(const RenderContext &rc, const RenderSettings &settings
     stats->seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     stats->threads = threads;
-    stats->rays = 0;
-    for (const ThreadContext &tc : contexts) stats->rays += tc.rays;
+    stats->rays = stats->estimates = 0;
+    for (const ThreadContext &tc : contexts) {
+      stats->rays += tc.rays;
+      stats->estimates += tc.estimates;
+    }
+    stats->caustics = caustic_stats;
   }
   return fb;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "image/framebuffer.h"
+#include "render/caustics.h"
 #include "shading/render_state.h"
 
 namespace vr {
@@ -21,13 +22,17 @@ struct RenderSettings {
 };
 
 struct RenderStats {
-  double seconds = 0;
+  double seconds = 0; // the image, after the photon pass
   uint64_t rays = 0;
   int threads = 0;
+  uint64_t estimates = 0; // caustic density estimates
+  CausticStats caustics;
 };
 
-// Renders the region. Every pixel depends only on the scene and its own
-// position, never on the thread count or the order tiles are taken in.
+// Renders the region, after the photon pass when the scene has caustics.
+// Every pixel depends only on the scene and its own position, never on the
+// thread count or the order tiles are taken in; every call runs the same
+// whole photon pass, so crops rendered apart stitch exactly.
 Framebuffer render_image(const RenderContext &rc, const RenderSettings &settings,
                          RenderStats *stats);
 

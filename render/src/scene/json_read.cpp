@@ -46,6 +46,12 @@ Json parse_json(const std::string &text, const std::string &file) {
     size_t at = what.find("parse error");
     throw InputError(file, "",
                      "malformed JSON: " + (at == std::string::npos ? what : what.substr(at)));
+  } catch (const Json::out_of_range &e) {
+    // A number beyond the range of a double (1e999), which JSON allows.
+    std::string what = e.what();
+    size_t at = what.find("] ");
+    throw InputError(file, "",
+                     "malformed JSON: " + (at == std::string::npos ? what : what.substr(at + 2)));
   }
 }
 

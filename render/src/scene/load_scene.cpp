@@ -47,7 +47,8 @@ Camera read_camera(const Node &node) {
 }
 
 Options read_options(const Node &node) {
-  check_object(node, {"samples", "reflection_depth", "refraction_depth", "gather_rays"});
+  check_object(node, {"samples", "reflection_depth", "refraction_depth", "gather_rays",
+                      "caustic_photons", "caustic_neighbours", "caustic_radius", "photon_depth"});
   Options o;
   if (has(node, "samples")) o.samples = read_int_in(member(node, "samples"), 1, kMaxSamples);
   if (has(node, "reflection_depth"))
@@ -55,6 +56,24 @@ Options read_options(const Node &node) {
   if (has(node, "refraction_depth"))
     o.refraction_depth = read_int_in(member(node, "refraction_depth"), 0, 64);
   if (has(node, "gather_rays")) o.gather_rays = read_int_in(member(node, "gather_rays"), 0, 4096);
+  if (has(node, "caustic_photons")) {
+    Node n = member(node, "caustic_photons");
+    long long most = kMaxCausticPhotons;
+    if (n.value.is_number_integer() && n.value.get<long long>() > most)
+      fail(n, "at most " + std::to_string(most) + " photons (the photon map takes " +
+                  std::to_string(kPhotonMapBytesPerPhoton) + " bytes a photon and at most " +
+                  std::to_string(kPhotonMapByteLimit >> 30) + " GiB)");
+    o.caustic_photons = read_int_in(n, 0, most);
+  }
+  if (has(node, "caustic_neighbours"))
+    o.caustic_neighbours =
+        read_int_in(member(node, "caustic_neighbours"), 1, kMaxCausticNeighbours);
+  if (has(node, "caustic_radius")) {
+    Node n = member(node, "caustic_radius");
+    o.caustic_radius = read_number(n);
+    if (!(o.caustic_radius > 0)) fail(n, "a radius greater than 0");
+  }
+  if (has(node, "photon_depth")) o.photon_depth = read_int_in(member(node, "photon_depth"), 0, 64);
   return o;
 }
 

@@ -106,10 +106,27 @@ struct Camera {
   int width = 640, height = 360;
 };
 
+// The photon map's memory per stored photon (its record, its entry in the
+// k-d tree's index and its share of the tree's nodes, rounded up), and the
+// most a scene may make it take: caustic_photons is refused above
+// kMaxCausticPhotons, budgeting one stored photon per photon sent.
+constexpr long long kPhotonMapBytesPerPhoton = 48;
+constexpr long long kPhotonMapByteLimit = 4LL << 30;
+constexpr long long kMaxCausticPhotons = kPhotonMapByteLimit / kPhotonMapBytesPerPhoton;
+constexpr int kMaxCausticNeighbours = 1024;
+
 struct Options {
   int samples = 16; // per pixel
   int reflection_depth = 4, refraction_depth = 8;
   int gather_rays = 0; // per irradiance lookup; 0 turns the gather off
+  // Caustics: photons the lights send toward the glass (0 turns caustics
+  // off), photons per density estimate, the largest lookup radius (0: one
+  // worked out from the photon count and the glass's size when the photon
+  // pass starts) and the most scattering events of one photon.
+  int caustic_photons = 250000;
+  int caustic_neighbours = 64;
+  double caustic_radius = 0;
+  int photon_depth = 10;
 };
 
 struct Scene {

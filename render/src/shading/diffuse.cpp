@@ -15,10 +15,8 @@ Colour diffuse_albedo(const RenderState &s) {
 Colour shade_diffuse(RenderState &s) {
   bool gather_hit = s.host.ray_type == kRayGather;
   Colour light = direct_light(s, gather_hit ? 1 : INT_MAX);
-  if (!gather_hit) {
-    Colour e = compute_irradiance(s);
-    light = {light.r + e.r, light.g + e.g, light.b + e.b, 1};
-  }
+  Colour e = compute_irradiance(s); // a gather hit's holds only its caustic
+  light = {light.r + e.r, light.g + e.g, light.b + e.b, 1};
   Colour albedo = diffuse_albedo(s);
   return {albedo.r * light.r, albedo.g * light.g, albedo.b * light.b, 1};
 }

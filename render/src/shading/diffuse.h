@@ -6,8 +6,9 @@
 
 namespace vr {
 
-// Albedo times (direct light + indirect irradiance). A gather ray's hit takes
-// one sample per light and no further gather: the gather is one bounce.
+// Albedo times (direct light + indirect irradiance + caustic). A gather ray's
+// hit takes one sample per light and no further gather: the gather is one
+// bounce.
 Colour shade_diffuse(RenderState &s);
 
 // The state's object's diffuse colour at the hit.

@@ -8,7 +8,16 @@
 
 namespace vr {
 
-Colour compute_irradiance(RenderState &s) {
+namespace {
+
+Colour caustic_irradiance(RenderState &s) {
+  const CausticLookup &c = s.thread->rc->caustics;
+  if (c.map == nullptr) return {0, 0, 0, 1};
+  ++s.thread->estimates;
+  return c.irradiance(c.map, s.point, s.geo_normal);
+}
+
+Colour gathered_irradiance(RenderState &s) {
   int rays = s.thread->rc->scene->options.gather_rays;
   if (rays <= 0 || s.host.ray_type == kRayGather) return {0, 0, 0, 1};
   uint64_t seed = draw_seed(s.path);
@@ -26,6 +35,13 @@ Colour compute_irradiance(RenderState &s) {
     r += c.r, g += c.g, b += c.b;
   }
   return {float(r / rays), float(g / rays), float(b / rays), 1};
+}
+
+} // namespace
+
+Colour compute_irradiance(RenderState &s) {
+  Colour gathered = gathered_irradiance(s), caustic = caustic_irradiance(s);
+  return {gathered.r + caustic.r, gathered.g + caustic.g, gathered.b + caustic.b, 1};
 }
 
 } // namespace vr

@@ -18,6 +18,16 @@ enum RayType : int32_t {
   kRayGather = VITREL_RAY_GATHER,
 };
 
+// Photons sent on by a scatter carry the scatter's type.
+inline bool is_photon_reflection(int32_t t) {
+  return t == VITREL_RAY_PHOTON_REFLECT_SPECULAR || t == VITREL_RAY_PHOTON_REFLECT_GLOSSY ||
+         t == VITREL_RAY_PHOTON_REFLECT_DIFFUSE;
+}
+inline bool is_photon_transmission(int32_t t) {
+  return t == VITREL_RAY_PHOTON_TRANSMIT_SPECULAR || t == VITREL_RAY_PHOTON_TRANSMIT_GLOSSY ||
+         t == VITREL_RAY_PHOTON_TRANSMIT_DIFFUSE;
+}
+
 } // namespace vr
 
 #endif

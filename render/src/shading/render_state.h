@@ -13,10 +13,12 @@
 #include "module/module.h"
 #include "sampler/path_sampling.h"
 #include "scene/scene.h"
+#include "shading/caustic_lookup.h"
 
 namespace vr {
 
 struct ThreadContext;
+struct PhotonSink; // the photon pass's store, kept by the layer above
 
 // One ray's hit. HostState comes first, so the module's HostState* is the
 // address of this record; everything after it is the renderer's own.
@@ -68,13 +70,18 @@ struct RenderContext {
   std::vector<HostShader> shaders; // one record per object: its shader's identity
   V3 eye, forward, right, up;      // camera frame, right and up scaled to the image plane
   std::vector<VisibleLight> visible_lights;
+  CausticLookup caustics; // installed by the photon pass when caustics are on
 };
 
 // One thread's working storage: a state per trace depth.
 struct ThreadContext {
   const RenderContext *rc = nullptr;
   std::vector<RenderState> arena;
-  uint64_t rays = 0; // rays cast, for the statistics
+  uint64_t rays = 0;      // rays cast, for the statistics
+  uint64_t estimates = 0; // caustic density estimates, for the statistics
+  // Where mi_store_photon puts photons during the photon pass; null while
+  // the image is rendered.
+  PhotonSink *photons = nullptr;
   // The nearest hit of the ray being traced, before it goes into the state.
   // Kept here rather than on the stack: a hit writes every field, so clearing
   // a fresh record for every ray would be wasted work.

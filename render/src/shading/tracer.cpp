@@ -22,11 +22,13 @@ RenderState *open_state(ThreadContext &tc, RenderState *parent, int32_t ray_type
   s.host.options = const_cast<HostOptions *>(&rc.options);
   s.host.ior_in = s.host.ior_out = 1;
   if (parent) {
-    s.host.reflection_level = parent->host.reflection_level + (ray_type == kRayReflect);
-    s.host.refraction_level = parent->host.refraction_level + (ray_type == kRayRefract);
-    // A refracted ray travels in the medium the parent's shader named for
-    // it; every other ray stays in the parent's.
-    s.host.volume = ray_type == kRayRefract ? parent->host.refraction_volume : parent->host.volume;
+    bool reflected = ray_type == kRayReflect || is_photon_reflection(ray_type);
+    bool refracted = ray_type == kRayRefract || is_photon_transmission(ray_type);
+    s.host.reflection_level = parent->host.reflection_level + reflected;
+    s.host.refraction_level = parent->host.refraction_level + refracted;
+    // A refracted ray (or transmitted photon) travels in the medium the
+    // parent's shader named for it; every other ray stays in the parent's.
+    s.host.volume = refracted ? parent->host.refraction_volume : parent->host.volume;
   } else {
     s.host.volume = rc.camera.camera_volume;
   }
@@ -135,6 +137,22 @@ void trace_camera(ThreadContext &tc, V3 dir, uint64_t seed, Colour *out) {
   RenderState *s = open_root_hit(tc, tc.rc->eye, dir, seed);
   if (s == nullptr || !shade_state(*s, out))
     *out = environment_colour(tc.rc->scene->environment, dir);
+}
+
+RenderState &open_root_state(ThreadContext &tc, int32_t ray_type, uint64_t seed) {
+  RenderState *s = open_state(tc, nullptr, ray_type);
+  s->path.seed = seed;
+  return *s;
+}
+
+RenderState *trace_unshaded(RenderState &parent, int32_t ray_type, V3 dir) {
+  ThreadContext &tc = *parent.thread;
+  dir = normalize(dir);
+  RenderState *s = open_state(tc, &parent, ray_type);
+  if (s == nullptr) return nullptr;
+  s->path.seed = child_seed(parent.path);
+  parent.host.child = &s->host;
+  return fill_hit(*s, ray_origin(parent, dir), dir, kNoFalloff, false) ? s : nullptr;
 }
 
 bool trace_secondary(RenderState &parent, int32_t ray_type, V3 dir, Colour *out) {

@@ -30,6 +30,16 @@ bool trace_secondary(RenderState &parent, int32_t ray_type, V3 dir, Colour *out)
 // the gather type, unseen lights, and the parent's `child` is left alone.
 void trace_gather(RenderState &parent, V3 dir, Colour *out);
 
+// A root state without a hit, at depth 0 of the thread's arena: the start
+// of a path that does not begin at the camera (a photon's light).
+RenderState &open_root_state(ThreadContext &tc, int32_t ray_type, uint64_t seed);
+
+// A ray from the parent's hit that finds and fills its hit without shading
+// it: the child state is filled as for trace_secondary and becomes the
+// parent's `child`. Lights are not surfaces to it. Null when nothing is hit
+// or the path is deeper than the thread's storage.
+RenderState *trace_unshaded(RenderState &parent, int32_t ray_type, V3 dir);
+
 // Where a ray leaving the state's hit in `dir` starts: just off the surface,
 // on the side it leaves to.
 V3 ray_origin(const RenderState &s, V3 dir);
