@@ -125,10 +125,11 @@ void build_caustic_map(std::vector<StoredPhoton> photons, int neighbours, double
 
 Colour caustic_estimate(const CausticMap &map, V3 point, V3 normal) {
   if (!map.tree) return {0, 0, 0, 1};
-  uint32_t indices[kMaxCausticNeighbours];
-  float dist2[kMaxCausticNeighbours];
+  // One more than the neighbours that count: the farthest sets the radius.
+  uint32_t indices[kMaxCausticNeighbours + 1];
+  float dist2[kMaxCausticNeighbours + 1];
   CausticNeighbours found{
-      nanoflann::KNNResultSet<float, uint32_t, size_t>(static_cast<size_t>(map.neighbours)),
+      nanoflann::KNNResultSet<float, uint32_t, size_t>(static_cast<size_t>(map.neighbours) + 1),
       map.photons.data(), normal, map.radius * map.radius};
   found.nearest.init(indices, dist2);
   const float query[3] = {float(point.x), float(point.y), float(point.z)};

@@ -32,13 +32,15 @@ void build_caustic_map(std::vector<StoredPhoton> photons, int neighbours, double
                        CausticMap *map);
 
 // Caustic irradiance over pi at `point` of a surface whose normal, on the
-// viewer's side, is `normal` (unit). Of the `neighbours` nearest photons
+// viewer's side, is `normal` (unit). Of the `neighbours` + 1 nearest photons
 // within `radius` that arrived from the front of a surface facing the same
 // way, all but the farthest are weighted by the normalised Epanechnikov
 // kernel 2 / (pi r^2) (1 - d^2 / r^2), where r is the farthest one's distance
 // (the radius when fewer are found, and then none is left out). Leaving the
 // farthest out makes the estimate exact for a uniform photon density: the
-// others are then spread uniformly over the disc of radius r.
+// others are then spread uniformly over the disc of radius r. Searching one
+// more than `neighbours` keeps `neighbours` photons in every full estimate,
+// so that even one neighbour gives a caustic.
 Colour caustic_estimate(const CausticMap &map, V3 point, V3 normal);
 
 // The map as diffuse shading looks it up.

@@ -24,10 +24,9 @@ bool lit_by(const Object &o, int light) {
 } // namespace
 
 bool straight_from_light(const RenderState &s) {
-  const HostState *a = s.host.parent;
-  while (a != nullptr && a->ray_type == VITREL_RAY_PHOTON_TRANSPARENT && a->parent != nullptr)
-    a = a->parent;
-  return a != nullptr && a->ray_type == VITREL_RAY_PHOTON_FROM_LIGHT;
+  const HostState *h = &s.host;
+  while (h->ray_type == VITREL_RAY_PHOTON_TRANSPARENT && h->parent != nullptr) h = h->parent;
+  return h->ray_type == VITREL_RAY_PHOTON_FROM_LIGHT;
 }
 
 void shade_diffuse_photon(RenderState &s, Colour energy) {

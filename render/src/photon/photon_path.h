@@ -28,9 +28,10 @@ bool shade_photon_hit(RenderState &s, Colour energy);
 // the light loop's, and the map holds caustics only).
 void shade_diffuse_photon(RenderState &s, Colour energy);
 
-// Whether the photon that reached s left its light at its last scatter: the
-// nearest ancestor that is not a photon passing through transparency is the
-// light's own state.
+// Whether the photon that reached s came straight from its light: the hit's
+// own ray type, past any photon passing through transparency, is that of a
+// photon leaving a light. Every scatter sends the photon on with the type of
+// that scatter, so a photon off or through glass even once is a caustic one.
 bool straight_from_light(const RenderState &s);
 
 } // namespace vr
