@@ -12,6 +12,7 @@
 namespace vr {
 namespace {
 
+using test::expect_same_pixels;
 using test::make_scene;
 using test::pixel;
 using test::render_full;
@@ -162,11 +163,7 @@ TEST(Determinism, CropsStitchIntoTheFullFrame) {
     settings.region = r;
     settings.threads = 2;
     Framebuffer piece = render_image(t->rc, settings, nullptr);
-    for (int y = r.y0; y < r.y1; ++y)
-      for (int x = r.x0; x < r.x1; ++x) {
-        Colour a = pixel(piece, x, y), b = pixel(full, x, y);
-        ASSERT_EQ(std::memcmp(&a, &b, sizeof a), 0) << x << ", " << y;
-      }
+    expect_same_pixels(piece, full);
   }
 }
 

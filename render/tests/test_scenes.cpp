@@ -1,5 +1,6 @@
 #include "test_scenes.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,6 +35,15 @@ Colour pixel(const Framebuffer &fb, int x, int y) {
       &fb.rgba[(static_cast<size_t>(y - fb.region.y0) * fb.region.width() + (x - fb.region.x0)) *
                4];
   return {p[0], p[1], p[2], p[3]};
+}
+
+void expect_same_pixels(const Framebuffer &piece, const Framebuffer &full) {
+  const Region &r = piece.region;
+  for (int y = r.y0; y < r.y1; ++y)
+    for (int x = r.x0; x < r.x1; ++x) {
+      Colour a = pixel(piece, x, y), b = pixel(full, x, y);
+      ASSERT_EQ(std::memcmp(&a, &b, sizeof a), 0) << x << ", " << y;
+    }
 }
 
 RenderState &probe(TestScene &t, V3 origin, V3 dir) {

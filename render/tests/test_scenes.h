@@ -28,6 +28,8 @@ std::unique_ptr<TestScene> make_scene(const std::string &json, bool single_path 
 Framebuffer render_full(TestScene &t, int threads = 1);
 // r, g, b, a of pixel (x, y).
 Colour pixel(const Framebuffer &fb, int x, int y);
+// Every pixel of the crop `piece` has the same bytes as in `full`.
+void expect_same_pixels(const Framebuffer &piece, const Framebuffer &full);
 
 // The root state of a primary ray from origin along dir; fails the test on a miss.
 RenderState &probe(TestScene &t, V3 origin, V3 dir);
