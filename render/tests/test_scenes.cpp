@@ -1,6 +1,7 @@
 #include "test_scenes.h"
 
 #include <cstring>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -55,13 +56,27 @@ RenderState &probe(TestScene &t, V3 origin, V3 dir) {
   return *s;
 }
 
-std::string temp_path(const std::string &name) {
-  static const std::string folder = [] {
+namespace {
+
+// One folder per test run, removed with everything in it when the run ends.
+struct TempFolder {
+  std::string path;
+  TempFolder() {
     char tmpl[] = "/tmp/vitrel-render-test-XXXXXX";
     const char *made = mkdtemp(tmpl);
-    return std::string(made ? made : "/tmp");
-  }();
-  return folder + "/" + name;
+    path = made ? made : "";
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    if (!path.empty()) std::filesystem::remove_all(path, ignored);
+  }
+};
+
+} // namespace
+
+std::string temp_path(const std::string &name) {
+  static const TempFolder folder;
+  return (folder.path.empty() ? std::string("/tmp") : folder.path) + "/" + name;
 }
 
 bool file_exists(const std::string &path) {
