@@ -1,10 +1,5 @@
 #include "photon/photon_pass.h"
 
-#include <tbb/blocked_range.h>
-#include <tbb/enumerable_thread_specific.h>
-#include <tbb/parallel_for.h>
-#include <tbb/task_arena.h>
-
 #include "photon/photon_path.h"
 #include "shading/tracer.h"
 
@@ -26,31 +21,19 @@ PhotonPass run_photon_pass(const RenderContext &rc, const EmissionPlan &plan, in
                            const std::function<void()> &block_done) {
   int blocks = photon_blocks(plan);
   std::vector<PhotonSink> sinks(static_cast<size_t>(blocks));
-  tbb::task_arena arena(threads > 0 ? threads : tbb::this_task_arena::max_concurrency());
-  tbb::enumerable_thread_specific<ThreadContext> contexts([&] {
-    ThreadContext tc;
-    init_thread_context(rc, &tc);
-    return tc;
-  });
-  arena.execute([&] {
-    tbb::parallel_for(
-        tbb::blocked_range<int>(0, blocks, 1),
-        [&](const tbb::blocked_range<int> &range) {
-          ThreadContext &tc = contexts.local();
-          for (int b = range.begin(); b != range.end(); ++b) {
-            tc.photons = &sinks[static_cast<size_t>(b)];
-            tc.photons->photons.reserve(kPhotonBlock); // most photons store once at most
-            uint32_t first = static_cast<uint32_t>(b) * kPhotonBlock;
-            uint32_t end = std::min(plan.photons, first + kPhotonBlock);
-            for (uint32_t i = first; i < end; ++i) trace_photon(tc, plan, i);
-            tc.photons = nullptr;
-            if (block_done) block_done();
-          }
-        },
-        tbb::simple_partitioner());
-  });
-
   PhotonPass pass;
+  auto trace_block = [&](ThreadContext &tc, int b) {
+    tc.photons = &sinks[static_cast<size_t>(b)];
+    tc.photons->photons.reserve(kPhotonBlock); // most photons store once at most
+    uint32_t first = static_cast<uint32_t>(b) * kPhotonBlock;
+    uint32_t end = std::min(plan.photons, first + kPhotonBlock);
+    for (uint32_t i = first; i < end; ++i) trace_photon(tc, plan, i);
+    tc.photons = nullptr;
+    if (block_done) block_done();
+  };
+  for_each_block(rc, threads, blocks, trace_block,
+                 [&](const ThreadContext &tc) { pass.rays += tc.rays; });
+
   pass.emitted = plan.photons;
   size_t stored = 0;
   for (const PhotonSink &s : sinks) stored += s.photons.size();
@@ -59,7 +42,6 @@ PhotonPass run_photon_pass(const RenderContext &rc, const EmissionPlan &plan, in
     pass.photons.insert(pass.photons.end(), s.photons.begin(), s.photons.end());
     std::vector<StoredPhoton>().swap(s.photons);
   }
-  for (const ThreadContext &tc : contexts) pass.rays += tc.rays;
   return pass;
 }
 

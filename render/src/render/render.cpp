@@ -2,10 +2,6 @@
 
 #include <chrono>
 #include <cmath>
-#include <tbb/blocked_range.h>
-#include <tbb/enumerable_thread_specific.h>
-#include <tbb/parallel_for.h>
-#include <tbb/task_arena.h>
 
 #include "core/hash.h"
 #include "render/progress.h"
@@ -97,44 +93,34 @@ Framebuffer render_image(const RenderContext &rc, const RenderSettings &settings
   int tiles_x = (fb.region.width() + kTile - 1) / kTile;
   int tiles = tiles_x * ((fb.region.height() + kTile - 1) / kTile);
 
-  int threads = settings.threads > 0 ? settings.threads : tbb::this_task_arena::max_concurrency();
+  int threads = worker_threads(settings.threads);
   CausticMap caustics;
   CausticStats caustic_stats;
   build_caustics(rc, threads, settings.progress, &caustics, &caustic_stats);
   RenderContext lit = rc;
   lit.caustics = caustic_lookup(caustics);
 
-  tbb::task_arena arena(threads);
-  tbb::enumerable_thread_specific<ThreadContext> contexts([&] {
-    ThreadContext tc;
-    init_thread_context(lit, &tc);
-    return tc;
-  });
   Progress progress;
   progress_begin(progress, settings.progress, tiles, "image");
   auto start = std::chrono::steady_clock::now();
-  arena.execute([&] {
-    tbb::parallel_for(
-        tbb::blocked_range<int>(0, tiles, 1),
-        [&](const tbb::blocked_range<int> &range) {
-          ThreadContext &tc = contexts.local();
-          for (int t = range.begin(); t != range.end(); ++t) {
-            render_tile(tc, fb, t);
-            progress_step(progress);
-          }
-        },
-        tbb::simple_partitioner());
-  });
+  uint64_t rays = 0, estimates = 0;
+  for_each_block(
+      lit, threads, tiles,
+      [&](ThreadContext &tc, int t) {
+        render_tile(tc, fb, t);
+        progress_step(progress);
+      },
+      [&](const ThreadContext &tc) {
+        rays += tc.rays;
+        estimates += tc.estimates;
+      });
   progress_end(progress);
   if (stats) {
     stats->seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     stats->threads = threads;
-    stats->rays = stats->estimates = 0;
-    for (const ThreadContext &tc : contexts) {
-      stats->rays += tc.rays;
-      stats->estimates += tc.estimates;
-    }
+    stats->rays = rays;
+    stats->estimates = estimates;
     stats->caustics = caustic_stats;
   }
   return fb;

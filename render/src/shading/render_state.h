@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <type_traits>
 #include <vector>
@@ -89,6 +90,18 @@ struct ThreadContext {
 };
 
 void init_thread_context(const RenderContext &rc, ThreadContext *tc);
+
+// The worker threads asked for: `threads`, or every core for 0 or less.
+int worker_threads(int threads);
+
+// Runs work(tc, b) for every block b in 0..blocks-1 on `threads` worker
+// threads (as worker_threads reads it), each thread with a ThreadContext of
+// its own over rc. Blocks are handed out one at a time: they are few and
+// their costs uneven. Then gather(tc) visits every thread's context, for its
+// counts.
+void for_each_block(const RenderContext &rc, int threads, int blocks,
+                    const std::function<void(ThreadContext &, int)> &work,
+                    const std::function<void(const ThreadContext &)> &gather);
 
 } // namespace vr
 
