@@ -71,12 +71,10 @@ EmissionPlan plan_emission(const Scene &scene, uint32_t photons) {
   for (size_t li = 0; li < scene.lights.size(); ++li) {
     PhotonEmitter e;
     e.light = static_cast<int>(li);
-    Tag tag = static_cast<Tag>(li + 1);
     for (size_t oi = 0; oi < scene.objects.size(); ++oi) {
       const Object &o = scene.objects[oi];
       if (o.material.kind != MaterialKind::Glass) continue;
-      if (std::find(o.light_links.begin(), o.light_links.end(), tag) == o.light_links.end())
-        continue;
+      if (!lit_by(o, static_cast<int>(li))) continue;
       e.targets.push_back(bounding_sphere(o.shape, static_cast<int>(oi)));
     }
     double p = light_power(scene.lights[li]);

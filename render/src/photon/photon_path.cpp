@@ -16,11 +16,6 @@ int light_of_path(const RenderState &s) {
   return render_state(const_cast<HostState *>(h))->light;
 }
 
-bool lit_by(const Object &o, int light) {
-  Tag tag = static_cast<Tag>(light + 1);
-  return std::find(o.light_links.begin(), o.light_links.end(), tag) != o.light_links.end();
-}
-
 } // namespace
 
 bool straight_from_light(const RenderState &s) {

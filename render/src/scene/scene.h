@@ -3,6 +3,7 @@
 #ifndef VITREL_RENDER_SCENE_SCENE_H
 #define VITREL_RENDER_SCENE_SCENE_H
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -148,6 +149,12 @@ inline std::vector<const Shape *> shapes_of(const Scene &scene) {
 // Light tags are 1-based indices into Scene::lights; 0 is no light.
 inline const Light *light_of(const Scene &scene, Tag tag) {
   return tag >= 1 && tag <= scene.lights.size() ? &scene.lights[tag - 1] : nullptr;
+}
+
+// Whether the light at `light` in Scene::lights illuminates object o.
+inline bool lit_by(const Object &o, int light) {
+  const Tag tag = static_cast<Tag>(light + 1);
+  return std::find(o.light_links.begin(), o.light_links.end(), tag) != o.light_links.end();
 }
 
 } // namespace vr
