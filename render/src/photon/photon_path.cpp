@@ -1,7 +1,5 @@
 #include "photon/photon_path.h"
 
-#include <algorithm>
-
 #include "photon/stored_photon.h"
 #include "shading/tracer.h"
 
