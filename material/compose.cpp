@@ -21,8 +21,4 @@ float refracted_share(const FresnelSplit &s) {
   return std::isfinite(share) ? share : 0.0f;
 }
 
-void add_share(Colour *result, const Colour &colour, float weight, float share) {
-  add_product(result, colour, weight, share);
-}
-
 } // namespace glass

@@ -68,12 +68,12 @@ int shade_glass(Colour *result, HostState *state, const GlassParams *params) {
   if (choice.reflect) {
     trace_reflection(state, path, &traced);
     absorb_on(Side::incident, state, params, split, &traced);
-    add_share(result, traced.colour, choice.weight, split.reflectance);
+    add_product(result, traced.colour, choice.weight, split.reflectance);
   }
   if (choice.refract) {
     trace_refraction(state, params, split, path, &traced);
     absorb_on(Side::transmitted, state, params, split, &traced);
-    add_share(result, traced.colour, choice.weight, refracted_share(split));
+    add_product(result, traced.colour, choice.weight, refracted_share(split));
   }
 
   // Every path past the falloff's installation comes through here, also when

@@ -118,7 +118,9 @@ VITREL_OWN_FRAME void trace_dispersed(HostState *state, const GlassParams *param
 
 // What the traced light adds to the result (material/compose.cpp). The
 // reflected ray stays on the incident side of the surface; the refracted ray
-// crosses to the other side. Each is absorbed where it ran.
+// crosses to the other side. Each is absorbed where it ran, then added to
+// the result times its share (add_product).
+
 // Absorbing in a medium reads two fields and works out three exponentials;
 // kept out of line, its locals stay off the shader's frame on every level.
 VITREL_OWN_FRAME void absorb_traced(HostState *state, const GlassParams *params, Medium medium,
@@ -130,8 +132,8 @@ inline void absorb_on(Side side, HostState *state, const GlassParams *params,
   const Medium medium = medium_on(side, split.sides.entering, split.sides.outside_absorbs);
   if (medium != Medium::clear) absorb_traced(state, params, medium, traced);
 }
+
 float refracted_share(const FresnelSplit &split);
-void add_share(Colour *result, const Colour &colour, float weight, float share);
 
 // The final blend with the coating, and the alpha (material/opaque_layer.cpp).
 void blend_layer(Colour *result, HostState *state, const GlassParams *params, const Layer &layer);
