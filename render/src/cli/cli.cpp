@@ -103,10 +103,8 @@ int render(const Request &req) {
   if (req.spp > 0) scene.options.samples = req.spp;
   if (req.photons >= 0) {
     if (req.photons > kMaxCausticPhotons)
-      throw UsageError("--photons " + std::to_string(req.photons) + ": expected at most " +
-                       std::to_string(kMaxCausticPhotons) + " photons (the photon map takes " +
-                       std::to_string(kPhotonMapBytesPerPhoton) + " bytes a photon and at most " +
-                       std::to_string(kPhotonMapByteLimit >> 30) + " GiB)");
+      throw UsageError("--photons " + std::to_string(req.photons) + ": expected " +
+                       photon_cap_expected());
     scene.options.caustic_photons = static_cast<int>(req.photons);
   }
   RenderSettings settings;

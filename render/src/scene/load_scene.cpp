@@ -60,9 +60,7 @@ Options read_options(const Node &node) {
     Node n = member(node, "caustic_photons");
     long long most = kMaxCausticPhotons;
     if (n.value.is_number_integer() && n.value.get<long long>() > most)
-      fail(n, "at most " + std::to_string(most) + " photons (the photon map takes " +
-                  std::to_string(kPhotonMapBytesPerPhoton) + " bytes a photon and at most " +
-                  std::to_string(kPhotonMapByteLimit >> 30) + " GiB)");
+      fail(n, photon_cap_expected());
     o.caustic_photons = read_int_in(n, 0, most);
   }
   if (has(node, "caustic_neighbours"))

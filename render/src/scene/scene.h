@@ -114,6 +114,13 @@ struct Camera {
 constexpr long long kPhotonMapBytesPerPhoton = 48;
 constexpr long long kPhotonMapByteLimit = 4LL << 30;
 constexpr long long kMaxCausticPhotons = kPhotonMapByteLimit / kPhotonMapBytesPerPhoton;
+
+// What a refused photon count was expected to be, with the reason.
+inline std::string photon_cap_expected() {
+  return "at most " + std::to_string(kMaxCausticPhotons) + " photons (the photon map takes " +
+         std::to_string(kPhotonMapBytesPerPhoton) + " bytes a photon and at most " +
+         std::to_string(kPhotonMapByteLimit >> 30) + " GiB)";
+}
 constexpr int kMaxCausticNeighbours = 1024;
 
 struct Options {
