@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The whole test suite, four ways: Release with the x86-64 stubs, the same
+# The whole test suite, four ways, and the fuzzers: Release with the x86-64 stubs, the same
 # under AddressSanitizer and UndefinedBehaviorSanitizer, Release with the
 # portable C++ stubs, and the Windows module (vitrel.dll, cross-built with
 # mingw-w64) with its test programs run under Wine. Warnings are errors. The
@@ -30,6 +30,10 @@ if [ -n "${CI:-}" ] || [ "${VITREL_DEB_TEST:-0}" = 1 ]; then
 fi
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   run build-asan -DCMAKE_BUILD_TYPE=Debug -DVITREL_SANITIZE=ON -DVITREL_REQUIRE_RENDER=ON
+# The fuzzers (clang's libFuzzer), each replaying its corpus and then a fixed,
+# seeded number of new inputs.
+run build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVITREL_FUZZ=ON -DVITREL_REQUIRE_RENDER=ON \
+  -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_ASM_COMPILER=clang-14
 run build-portable -DCMAKE_BUILD_TYPE=Release -DVITREL_PORTABLE_STUBS=ON -DVITREL_REQUIRE_RENDER=ON
 WINEDEBUG=-all run build-win -DCMAKE_BUILD_TYPE=Release -DVITREL_RENDER=OFF \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
