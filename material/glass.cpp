@@ -12,9 +12,12 @@ namespace glass {
 
 namespace {
 
+// A host without an options record sets no depth limits; its renderer stops
+// the recursion itself.
 bool depth_limit_reached(const HostState &state) {
-  return state.reflection_level >= state.options->reflection_depth_limit ||
-         state.refraction_level >= state.options->refraction_depth_limit;
+  const HostOptions *options = state.options;
+  return options != nullptr && (state.reflection_level >= options->reflection_depth_limit ||
+                                state.refraction_level >= options->refraction_depth_limit);
 }
 
 void clear_rgb(Colour *result) { result->r = result->g = result->b = 0.0f; }

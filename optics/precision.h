@@ -14,14 +14,14 @@ namespace glass {
 // A single-precision value taken into a wide expression.
 inline double wide(float x) { return x; }
 
-// Stores a wide value in single precision, rounded to nearest.
-inline float to_single(double x) { return static_cast<float>(x); }
-
-// Stores a wide value that may rightly outgrow single precision (a photon's
-// energy is a product of unbounded factors; a channel above 1 grows with the
-// distance it is absorbed over): it keeps the largest finite value rather than
-// turning infinite, so that the renderer is handed a number.
-inline float to_single_saturated(double x) {
+// Stores a wide value in single precision, rounded to nearest. A value
+// beyond the single-precision range (a product of unbounded colours and
+// weights, a channel above 1 absorbed over a path long enough for the wide
+// exponential itself to overflow) keeps the largest finite value rather than
+// turning infinite: an infinity would become NaN at the next product with 0
+// or difference with itself, and a renderer handed a number can still clamp
+// it. NaN stays NaN.
+inline float to_single(double x) {
   if (x > FLT_MAX) return FLT_MAX;
   if (x < -FLT_MAX) return -FLT_MAX;
   return static_cast<float>(x);

@@ -34,7 +34,7 @@ Sample draw_sample(HostState *state, int dimension) {
 // The photon keeps the alpha it arrived with: nothing at the glass changes it.
 Colour scattered_energy(const Colour &filter, const PhotonHit &hit) {
   Colour energy = *hit.energy;
-  for (auto c : kRgb) energy.*c = to_single_saturated(product(c, filter, *hit.energy, hit.chosen));
+  for (auto c : kRgb) energy.*c = to_single(product(c, filter, *hit.energy, hit.chosen));
   return energy;
 }
 
@@ -58,12 +58,12 @@ float disperse(const PhotonHit &hit, int32_t samples, float dispersion) {
   if (samples < 1) return 0.0f;
 
   const double u = draw_sample(state, 1).u[0];
-  const float offset = to_single_saturated((u - 0.5) * dispersion);
+  const float offset = to_single((u - 0.5) * dispersion);
   Colour weight{0.0f, 0.0f, 0.0f, 0.0f};
-  spectrum_color(&weight, to_single_saturated(u));
+  spectrum_color(&weight, to_single(u));
   const double w = param(state, hit.params->spectrum_weight);
   for (auto c : kRgb)
-    hit.energy->*c = to_single_saturated(hit.energy->*c * tint(weight.*c, w, 1.0 - w));
+    hit.energy->*c = to_single(hit.energy->*c * tint(weight.*c, w, 1.0 - w));
   return offset;
 }
 
@@ -83,8 +83,8 @@ BlurDraw draw_blur(HostState *state, const GlassParams *params, int32_t samples,
 
   const Sample sample = draw_sample(state, 2);
   draw.jitter = true;
-  draw.s1 = to_single_saturated(sample.u[0]);
-  draw.s2 = to_single_saturated(sample.u[1]);
+  draw.s1 = to_single(sample.u[0]);
+  draw.s2 = to_single(sample.u[1]);
   return draw;
 }
 
@@ -135,7 +135,7 @@ int emit_specular_transmission(const PhotonHit &hit) {
   Colour energy = scattered_energy(filter, hit);
 
   const BlurDraw draw = draw_blur(state, params, samples, blur);
-  const float ior_out = to_single_saturated(wide(hit.sides.ior_out) + offset);
+  const float ior_out = to_single(wide(hit.sides.ior_out) + offset);
   // Where the dispersed index reflects totally the renderer may write no
   // direction; the photon then carries straight on.
   Vector direction = state->direction;
