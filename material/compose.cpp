@@ -1,5 +1,6 @@
 // Adding the traced light to the result: each colour is absorbed on the side
 // of the surface its ray ran through, then weighted by its share.
+#include <cfloat>
 #include <cmath>
 
 #include "material/glass.h"
@@ -13,12 +14,13 @@ void absorb_traced(HostState *state, const GlassParams *params, Medium medium, T
 
 // Light crossing into a denser medium is squeezed into a narrower cone, so
 // its radiance rises by the squared ratio of the surface's own indices (never
-// a dispersive sample's). An index of 0 on the far side has no such ratio: the
-// refracted share is then dropped rather than made infinite.
+// a dispersive sample's). An index of 0 on the far side has no such ratio, nor
+// has one so small that the ratio leaves single precision: the refracted share
+// is then dropped rather than made infinite.
 float refracted_share(const FresnelSplit &s) {
   const double in = s.sides.ior_in, out = s.sides.ior_out;
-  const float share = to_single(in * in / (out * out) * s.transmittance);
-  return std::isfinite(share) ? share : 0.0f;
+  const double share = in * in / (out * out) * s.transmittance;
+  return std::fabs(share) <= FLT_MAX ? to_single(share) : 0.0f;
 }
 
 } // namespace glass

@@ -3,6 +3,7 @@
 // ray, picked by the renderer; blur and dispersion stop at their own depth.
 // The ray falloff is the one renderer setting the shader changes, and only
 // for the traces it makes.
+#include <cfloat>
 #include <cmath>
 
 #include "host/ops.h"
@@ -23,8 +24,8 @@ enum SinglePathMode : int32_t { kIgnoreQuery = 0, kSingleUnsampled = 2 };
 // pick whose share is 0 (or so small that the ratio overflows) carries no
 // light, so it is weighted by 0 instead of an infinity or a NaN.
 float compensation(float picked, float share) {
-  const float w = to_single(wide(picked) / share);
-  return std::isfinite(w) ? w : 0.0f;
+  const double w = wide(picked) / share;
+  return std::fabs(w) <= FLT_MAX ? to_single(w) : 0.0f;
 }
 
 PathChoice renderer_choice(HostState *state, const FresnelSplit &s) {

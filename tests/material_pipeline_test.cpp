@@ -1,6 +1,7 @@
 // The material shader's pipeline on clear glass: depth limits, the normal
 // override, the light list, the indices, the Fresnel split and its boost,
 // absorption on the side each ray ran, the shares and the ray falloff.
+#include <cfloat>
 #include <cmath>
 
 #include "material_fixture.h"
@@ -22,6 +23,27 @@ TEST_F(Pipeline, DepthLimitDeclinesBeforeAnyWork) {
   EXPECT_TRUE(host().calls.empty());
   sb.state.reflection_level = sb.state.refraction_level = 5;
   EXPECT_EQ(shade(), 1);
+}
+
+TEST_F(Pipeline, AHostWithoutAnOptionsRecordSetsNoDepthLimit) {
+  sb.state.options = nullptr;
+  p.split_depth = p.blur_depth = 5000;
+  sb.state.reflection_level = sb.state.refraction_level = 1000;
+  EXPECT_EQ(shade(), 1);
+  EXPECT_NEAR(result.r, 0.04 + kEntering * 0.96, 1e-6);
+}
+
+TEST_F(Pipeline, SharesBeyondSinglePrecisionSaturate) {
+  // Each share alone is within range; their sum (and the leaving ray's 2.25)
+  // is not. The stored colour keeps the largest finite value, so that the
+  // next product with 0 cannot make it NaN.
+  reflected = refracted = {FLT_MAX, FLT_MAX, -FLT_MAX, 1.0f};
+  fresnel = 0.5f;
+  sb.state.inverted_normal = 1;
+  ASSERT_EQ(shade(), 1);
+  EXPECT_EQ(result.r, FLT_MAX);
+  EXPECT_EQ(result.g, FLT_MAX);
+  EXPECT_EQ(result.b, -FLT_MAX);
 }
 
 TEST_F(Pipeline, SharesAddReflectionAndRefractionScaledByTheIndexRatio) {

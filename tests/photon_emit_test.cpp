@@ -2,6 +2,7 @@
 // through, dispersion and blur, and what the glass leaves defined when the
 // renderer does not answer as expected.
 #include <cfloat>
+#include <cmath>
 #include <cstring>
 
 #include "optics/optics.h"
@@ -214,6 +215,25 @@ TEST_F(Photon, BrightPhotonsStayFinite) {
   EXPECT_EQ(emitted_energy.r, FLT_MAX);
   EXPECT_FLOAT_EQ(emitted_energy.g, 1e30f);
   EXPECT_EQ(emitted_energy.b, -FLT_MAX);
+}
+
+TEST_F(Photon, AbsorptionPastTheDoubleRangeStaysFinite) {
+  // A glass that brightens a channel (absorption colour 2) over a path long
+  // enough for the exponential to overflow even in double precision: the
+  // filter saturates, and a channel the photon does not carry stays 0 rather
+  // than becoming 0 x infinity.
+  GlassParams &p = block.params;
+  p.inside_color = {2.0f, 2.0f, 1.0f, 1.0f};
+  p.inside_density = 1.0f;
+  sb.state.inverted_normal = 1;
+  sb.state.hit_distance = 1e30;
+  energy = {0.0f, 1.0f, 1.0f, 1.0f};
+  scatter_type = 10;
+  shade();
+  EXPECT_EQ(emitted_energy.r, 0.0f);
+  // The saturated filter times the reflected share 0.2.
+  EXPECT_FLOAT_EQ(emitted_energy.g, FLT_MAX * 0.2f);
+  EXPECT_TRUE(std::isfinite(emitted_energy.b));
 }
 
 TEST_F(Photon, DiffuseTypeNotOfferedEmitsNoEnergy) {
