@@ -45,8 +45,8 @@ void shade_light(Colour *result, HostState *state, const GlassParams *params, Ta
   float dot_nl = 0.0f;
   while (mi_sample_light(&colour, &dir, &dot_nl, state, light, &count)) {
     // Weighted by the (boosted) reflectance: highlights are reflections.
-    const float h =
-        to_single(wide(mi_phong_specular(exponent, state, &dir)) * exponent * reflectance);
+    const float h = to_single_saturated(wide(mi_phong_specular(exponent, state, &dir)) * exponent *
+                                        reflectance);
     add_product(&highlight, colour, h);
     if (layer->lit) add_product(&diffuse, colour, *layer->base, dot_nl);
     // A sample the renderer does not write is black, not the previous one.
@@ -102,7 +102,8 @@ void blend_layer(Colour *result, HostState *state, const GlassParams *params, co
   }
   const float o = layer.coverage;
   const float t = to_single(1.0 - o);
-  for (auto c : kRgb) result->*c = to_single(wide(t) * result->*c + wide(layer.colour.*c) * o);
+  for (auto c : kRgb)
+    result->*c = to_single_saturated(wide(t) * result->*c + wide(layer.colour.*c) * o);
   result->a = alpha_inverted(state, params) ? t : o;
 }
 

@@ -75,8 +75,8 @@ void boost_reflection(HostState *state, const GlassParams *params, FresnelSplit 
   // The boost is read once, and 1 - boost is stored before it divides.
   const float boost = param(state, params->reflection_boost);
   if (!(1.0 - wide(boost) < 1.0)) return; // 0, negative or NaN: no boost
-  split->reflectance = to_single(boosted_reflectance(split->reflectance, to_single(1.0 - boost),
-                                                     BoostTest::mirror_at_or_above));
+  split->reflectance = to_single_saturated(boosted_reflectance(
+      split->reflectance, to_single(1.0 - boost), BoostTest::mirror_at_or_above));
   split->transmittance = to_single(1.0 - split->reflectance);
   if (split->transmittance < 0.0f) split->transmittance = 0.0f;
 }

@@ -58,7 +58,7 @@ void add_tinted_sample(Traced *out, float w, float white, double u, const Colour
   Colour weight{};
   spectrum_color(&weight, to_single(u));
   for (auto c : kRgb)
-    out->colour.*c = to_single(out->colour.*c + tint(weight.*c, w, white) * colour.*c);
+    out->colour.*c = to_single_saturated(out->colour.*c + tint(weight.*c, w, white) * colour.*c);
 }
 
 // The average over the samples taken. A lookup the renderer granted no

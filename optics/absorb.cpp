@@ -29,7 +29,7 @@ float absorb_channel(float x, float c, float density, float distance) {
   // and x == 0 must stay 0 even where the factor overflows.
   if (k == 0.0 || x == 0.0f) return x;
   // A channel above 1 grows with distance.
-  return to_single(wide(x) * std::exp(-k * distance));
+  return to_single_saturated(wide(x) * std::exp(-k * distance));
 }
 
 } // namespace

@@ -6,6 +6,9 @@
 #define VITREL_OPTICS_PRECISION_H
 
 #include <cfloat>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "host/state.h"
 
@@ -14,17 +17,28 @@ namespace glass {
 // A single-precision value taken into a wide expression.
 inline double wide(float x) { return x; }
 
-// Stores a wide value in single precision, rounded to nearest. A value
-// beyond the single-precision range (a product of unbounded colours and
-// weights, a channel above 1 absorbed over a path long enough for the wide
-// exponential itself to overflow) keeps the largest finite value rather than
-// turning infinite: an infinity would become NaN at the next product with 0
-// or difference with itself, and a renderer handed a number can still clamp
-// it. NaN stays NaN.
-inline float to_single(double x) {
-  if (x > FLT_MAX) return FLT_MAX;
-  if (x < -FLT_MAX) return -FLT_MAX;
-  return static_cast<float>(x);
+// Stores a wide value in single precision, rounded to nearest.
+inline float to_single(double x) { return static_cast<float>(x); }
+
+// Stores an amount of light (a colour channel, an energy, a weight on one) in
+// single precision. Light is a product of unbounded factors: colours and
+// weights the renderer or a connected shader hands over, a channel above 1
+// absorbed over a path long enough for the wide exponential itself to
+// overflow. Beyond the single-precision range it keeps the largest finite
+// value rather than turning infinite, since an infinity becomes NaN at the
+// next product with 0 and a renderer handed a number can still clamp it.
+// NaN stays NaN. On x86-64 the two limits are one minsd and one maxsd with the
+// limit as destination, which hands a NaN operand through; elsewhere the same
+// comparisons are written out.
+inline float to_single_saturated(double x) {
+#if defined(__SSE2__)
+  const __m128d v = _mm_set_sd(x);
+  const __m128d below = _mm_min_sd(_mm_set_sd(FLT_MAX), v);
+  return static_cast<float>(_mm_cvtsd_f64(_mm_max_sd(_mm_set_sd(-FLT_MAX), below)));
+#else
+  const double below = FLT_MAX < x ? FLT_MAX : x;
+  return static_cast<float>(-FLT_MAX > below ? -FLT_MAX : below);
+#endif
 }
 
 // The colour channels the shaders work on; the alpha has rules of its own.
@@ -40,16 +54,18 @@ inline double product(float Colour::*c, const Factors &...factors) {
   return (... * channel(factors, c));
 }
 
-// acc.c + f1.c × f2.c × ..., rounded once, for r, g and b.
+// acc.c + f1.c × f2.c × ..., rounded once (saturating: these are light), for
+// r, g and b.
 template <typename... Factors>
 inline void add_product(Colour *acc, const Factors &...factors) {
-  for (auto c : kRgb) acc->*c = to_single(acc->*c + product(c, factors...));
+  for (auto c : kRgb) acc->*c = to_single_saturated(acc->*c + product(c, factors...));
 }
 
-// out.c = f1.c × f2.c × ..., rounded once, for r, g and b; the alpha is kept.
+// out.c = f1.c × f2.c × ..., rounded once (saturating), for r, g and b; the
+// alpha is kept.
 template <typename... Factors>
 inline void set_product(Colour *out, const Factors &...factors) {
-  for (auto c : kRgb) out->*c = to_single(product(c, factors...));
+  for (auto c : kRgb) out->*c = to_single_saturated(product(c, factors...));
 }
 
 } // namespace glass

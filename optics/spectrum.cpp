@@ -18,9 +18,10 @@ void spectrum_color(Colour *out, float t) {
   } else {
     b = 4.0 + 16.0 * (0.75 - u);
   }
-  out->r = to_single(r);
-  out->g = to_single(g);
-  out->b = to_single(b);
+  // Weights on light: a sample value far outside 0..1 saturates them.
+  out->r = to_single_saturated(r);
+  out->g = to_single_saturated(g);
+  out->b = to_single_saturated(b);
 }
 
 } // namespace glass

@@ -34,7 +34,7 @@ Sample draw_sample(HostState *state, int dimension) {
 // The photon keeps the alpha it arrived with: nothing at the glass changes it.
 Colour scattered_energy(const Colour &filter, const PhotonHit &hit) {
   Colour energy = *hit.energy;
-  for (auto c : kRgb) energy.*c = to_single(product(c, filter, *hit.energy, hit.chosen));
+  for (auto c : kRgb) energy.*c = to_single_saturated(product(c, filter, *hit.energy, hit.chosen));
   return energy;
 }
 
@@ -58,12 +58,12 @@ float disperse(const PhotonHit &hit, int32_t samples, float dispersion) {
   if (samples < 1) return 0.0f;
 
   const double u = draw_sample(state, 1).u[0];
-  const float offset = to_single((u - 0.5) * dispersion);
+  const float offset = to_single_saturated((u - 0.5) * dispersion);
   Colour weight{0.0f, 0.0f, 0.0f, 0.0f};
   spectrum_color(&weight, to_single(u));
   const double w = param(state, hit.params->spectrum_weight);
   for (auto c : kRgb)
-    hit.energy->*c = to_single(hit.energy->*c * tint(weight.*c, w, 1.0 - w));
+    hit.energy->*c = to_single_saturated(hit.energy->*c * tint(weight.*c, w, 1.0 - w));
   return offset;
 }
 

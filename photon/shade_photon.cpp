@@ -24,20 +24,20 @@ float boost_reflectance(HostState *state, const GlassParams *params, float refle
   // and 1 - boost is divided by as it is formed, wide.
   if (!(param(state, params->reflection_boost) > 0.0f)) return reflectance;
   const double headroom = 1.0 - wide(param(state, params->reflection_boost));
-  return to_single(boosted_reflectance(reflectance, headroom, BoostTest::scale_below));
+  return to_single_saturated(boosted_reflectance(reflectance, headroom, BoostTest::scale_below));
 }
 
 // The renderer weighs the odds by r, g and b alone; an alpha the glass has no
 // value for is 0.
 Colour grey(double v) {
-  const float c = to_single(v);
+  const float c = to_single_saturated(v);
   return Colour{c, c, c, 0.0f};
 }
 
 Colour layer_share(const Colour &layer, double opacity, double share) {
-  return Colour{to_single(product(&Colour::r, layer, opacity, share)),
-                to_single(product(&Colour::g, layer, opacity, share)),
-                to_single(product(&Colour::b, layer, opacity, share)), 0.0f};
+  return Colour{to_single_saturated(product(&Colour::r, layer, opacity, share)),
+                to_single_saturated(product(&Colour::g, layer, opacity, share)),
+                to_single_saturated(product(&Colour::b, layer, opacity, share)), 0.0f};
 }
 
 // The opaque layer takes the share `opacity` of the photon and the clear glass
@@ -48,7 +48,7 @@ ScatterColours split_energy(HostState *state, const GlassParams *params, float o
   ScatterColours colours{};
   // The clear share is a stored value of its own, as in the material shader's
   // blend, so both shaders split with the same single-precision 1 - opacity.
-  const float clear = to_single(1.0 - wide(opacity));
+  const float clear = to_single_saturated(1.0 - wide(opacity));
   colours.specular_reflection = grey(wide(clear) * reflectance);
   colours.specular_transmission = grey((1.0 - wide(reflectance)) * clear);
   colours.has_layer = opacity != 0.0f;
