@@ -6,6 +6,7 @@
 #include "cli/cli.h"
 #include "core/error.h"
 #include "scene/load_scene.h"
+#include "scene/stack_budget.h"
 #include "test_scenes.h"
 
 namespace vr {
@@ -120,10 +121,14 @@ TEST(SceneErrors, CausticOptionsOutOfRange) {
             "bad.json: options.caustic_radius: expected a number, got the string \"wide\"");
   EXPECT_EQ(options(R"("caustic_neighbours": 0)"),
             "bad.json: options.caustic_neighbours: expected an integer from 1 to 1024, got 0");
+  // The most bounces a worker's stack holds (see DeepStack).
+  const std::string most_bounces = std::to_string(kMaxNestedLevels - 1);
   EXPECT_EQ(options(R"("photon_depth": -1)"),
-            "bad.json: options.photon_depth: expected an integer from 0 to 64, got -1");
+            "bad.json: options.photon_depth: expected an integer from 0 to " + most_bounces +
+                ", got -1");
   EXPECT_EQ(options(R"("photon_depth": 2.5)"),
-            "bad.json: options.photon_depth: expected an integer from 0 to 64, got 2.5");
+            "bad.json: options.photon_depth: expected an integer from 0 to " + most_bounces +
+                ", got 2.5");
 
   Scene s = load_scene_text(R"({"options": {"caustic_photons": 0, "caustic_neighbours": 1,
                                            "caustic_radius": 0.02, "photon_depth": 3}})",

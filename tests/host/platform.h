@@ -3,6 +3,7 @@
 #ifndef VITREL_TESTS_PLATFORM_H
 #define VITREL_TESTS_PLATFORM_H
 
+#include <cstddef>
 #include <string>
 
 // Marks a host operation defined by a test program as exported from it, so the
@@ -24,6 +25,12 @@ void *own_handle();
 // An exported symbol anywhere in the process (for checking what the test
 // program itself exports).
 void *find_in_process(const char *name);
+
+// Runs fn(arg) on a new thread whose stack is `bytes` long (rounded up to
+// what the system accepts) and waits for it to end: deep recursion is tested
+// against a stack of known size, not whatever the test runner's thread has.
+// False, with the reason in *error, when no such thread can be started.
+bool run_with_stack(size_t bytes, void (*fn)(void *), void *arg, std::string *error);
 
 } // namespace testhost
 

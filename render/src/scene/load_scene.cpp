@@ -11,6 +11,7 @@
 #include "scene/json_read.h"
 #include "scene/light_names.h"
 #include "scene/presets.h"
+#include "scene/stack_budget.h"
 #include "scene/texture_read.h"
 
 namespace vr {
@@ -46,15 +47,38 @@ Camera read_camera(const Node &node) {
   return c;
 }
 
+// A depth option: a whole number from 0 to what a worker's stack holds.
+int read_depth(const Node &node, int most) {
+  if (node.value.is_number_integer() && node.value.get<long long>() > most)
+    fail(node, "at most " + std::to_string(most) + " (" + stack_budget_reason() + ")");
+  return read_int_in(node, 0, most);
+}
+
+// Reflections and refractions nest in one path, so their limits share the
+// stack. The complaint goes to the larger of the two the file sets.
+void check_trace_depths(const Node &options, const Options &o) {
+  if (o.reflection_depth + o.refraction_depth <= kMaxNestedLevels) return;
+  const bool has_reflection = has(options, "reflection_depth");
+  const bool blame_reflection = has_reflection && (!has(options, "refraction_depth") ||
+                                                   o.reflection_depth > o.refraction_depth);
+  const char *other = blame_reflection ? "refraction_depth" : "reflection_depth";
+  const int other_depth = blame_reflection ? o.refraction_depth : o.reflection_depth;
+  fail(member(options, blame_reflection ? "reflection_depth" : "refraction_depth"),
+       "at most " + std::to_string(kMaxNestedLevels - other_depth) + " with " + other + " " +
+           std::to_string(other_depth) + " (reflections and refractions nest together, and " +
+           stack_budget_reason() + ")");
+}
+
 Options read_options(const Node &node) {
   check_object(node, {"samples", "reflection_depth", "refraction_depth", "gather_rays",
                       "caustic_photons", "caustic_neighbours", "caustic_radius", "photon_depth"});
   Options o;
   if (has(node, "samples")) o.samples = read_int_in(member(node, "samples"), 1, kMaxSamples);
   if (has(node, "reflection_depth"))
-    o.reflection_depth = read_int_in(member(node, "reflection_depth"), 0, 64);
+    o.reflection_depth = read_depth(member(node, "reflection_depth"), kMaxNestedLevels);
   if (has(node, "refraction_depth"))
-    o.refraction_depth = read_int_in(member(node, "refraction_depth"), 0, 64);
+    o.refraction_depth = read_depth(member(node, "refraction_depth"), kMaxNestedLevels);
+  check_trace_depths(node, o);
   if (has(node, "gather_rays")) o.gather_rays = read_int_in(member(node, "gather_rays"), 0, 4096);
   if (has(node, "caustic_photons")) {
     Node n = member(node, "caustic_photons");
@@ -71,7 +95,9 @@ Options read_options(const Node &node) {
     o.caustic_radius = read_number(n);
     if (!(o.caustic_radius > 0)) fail(n, "a radius greater than 0");
   }
-  if (has(node, "photon_depth")) o.photon_depth = read_int_in(member(node, "photon_depth"), 0, 64);
+  // The light's state and every hit up to the last bounce nest.
+  if (has(node, "photon_depth"))
+    o.photon_depth = read_depth(member(node, "photon_depth"), kMaxNestedLevels - 1);
   return o;
 }
 

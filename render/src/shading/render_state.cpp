@@ -6,6 +6,8 @@
 #include <tbb/parallel_for.h>
 #include <tbb/task_arena.h>
 
+#include "shading/worker_stack.h"
+
 namespace vr {
 
 void init_thread_context(const RenderContext &rc, ThreadContext *tc) {
@@ -33,14 +35,18 @@ void for_each_block(const RenderContext &rc, int threads, int blocks,
     init_thread_context(rc, &tc);
     return tc;
   });
-  arena.execute([&] {
-    tbb::parallel_for(
-        tbb::blocked_range<int>(0, blocks, 1),
-        [&](const tbb::blocked_range<int> &range) {
-          ThreadContext &tc = contexts.local();
-          for (int b = range.begin(); b != range.end(); ++b) work(tc, b);
-        },
-        tbb::simple_partitioner());
+  // The thread that enters the arena traces blocks too, so it must have a
+  // worker's stack, not the caller's.
+  run_on_worker_stack([&] {
+    arena.execute([&] {
+      tbb::parallel_for(
+          tbb::blocked_range<int>(0, blocks, 1),
+          [&](const tbb::blocked_range<int> &range) {
+            ThreadContext &tc = contexts.local();
+            for (int b = range.begin(); b != range.end(); ++b) work(tc, b);
+          },
+          tbb::simple_partitioner());
+    });
   });
   for (const ThreadContext &tc : contexts) gather(tc);
 }
