@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The whole test suite, four ways, and the fuzzers: Release with the x86-64 stubs, the same
+# The whole test suite, four ways, the fuzzers and a thread check: Release with the x86-64 stubs, the same
 # under AddressSanitizer and UndefinedBehaviorSanitizer, Release with the
 # portable C++ stubs, and the Windows module (vitrel.dll, cross-built with
-# mingw-w64) with its test programs run under Wine. Warnings are errors. The
+# mingw-w64) with its test programs run under Wine; and the renderer's threaded
+# tests under ThreadSanitizer. Warnings are errors. The
 # benchmarks are built, not run. The Release and Windows builds are also
 # installed and used as an integrator would; the Release build renders the
 # gallery small and a frame on a local Slurm cluster.
@@ -30,6 +31,9 @@ if [ -n "${CI:-}" ] || [ "${VITREL_DEB_TEST:-0}" = 1 ]; then
 fi
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   run build-asan -DCMAKE_BUILD_TYPE=Debug -DVITREL_SANITIZE=ON -DVITREL_REQUIRE_RENDER=ON
+# The renderer's tests that render with several threads, the photon pass
+# included, under ThreadSanitizer (the module built with it too).
+run build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVITREL_TSAN=ON -DVITREL_REQUIRE_RENDER=ON
 # The fuzzers (clang's libFuzzer), each replaying its corpus and then a fixed,
 # seeded number of new inputs.
 run build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVITREL_FUZZ=ON -DVITREL_REQUIRE_RENDER=ON \

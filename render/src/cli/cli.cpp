@@ -51,14 +51,20 @@ Region parse_crop(const std::string &text, const Camera &camera) {
   return r;
 }
 
+// Before rendering: a mistyped name is a usage error; a place that exists but
+// cannot take the picture is an output error, as it would be after the render.
 void check_output(const std::string &path) {
-  if (format_of(path) == ImageFormat::Unknown)
-    throw UsageError("-o " + path + ": the name must end in .png or .exr");
-  size_t slash = path.find_last_of('/');
-  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-  struct stat st {};
-  if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-    throw UsageError("-o " + path + ": the folder " + folder + " does not exist");
+  OutputTarget target = resolve_output(path);
+  if (target.kind != OutputKind::Folder) {
+    if (output_format(target) == ImageFormat::Unknown)
+      throw UsageError("-o " + path + ": the name must end in .png or .exr");
+    size_t slash = target.resolved.find_last_of('/');
+    std::string folder = slash == std::string::npos ? "." : target.resolved.substr(0, slash + 1);
+    struct stat st {};
+    if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+      throw UsageError("-o " + path + ": the folder " + folder + " does not exist");
+  }
+  check_output_writable(target);
 }
 
 std::vector<GlassParams *> glass_instances(Scene &scene) {
@@ -143,7 +149,8 @@ int run_cli(int argc, char **argv) {
   app.add_option("scene", req.scene, "Scene file (JSON)");
   app.add_option("-o,--output", req.output,
                  "Picture to write: .png (8-bit sRGB with alpha) or "
-                 ".exr (linear float RGBA)")
+                 ".exr (linear float RGBA); a device or pipe such as /dev/stdout "
+                 "gets PNG unless its name ends in .exr")
       ->capture_default_str();
   app.add_option("--spp", req.spp, "Samples per pixel (overrides the scene)")
       ->check(CLI::Range(1, kMaxSamples));

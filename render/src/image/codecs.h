@@ -3,6 +3,7 @@
 #define VITREL_RENDER_IMAGE_CODECS_H
 
 #include <string>
+#include <vector>
 
 #include "image/framebuffer.h"
 #include "image/image.h"
@@ -10,9 +11,10 @@
 namespace vr {
 
 Image read_png(const std::string &path);
-bool write_png(const std::string &path, const Framebuffer &fb, std::string *why);
+// The encoders fill `bytes` with the whole file, or say why not and return false.
+bool encode_png(const Framebuffer &fb, std::vector<unsigned char> *bytes, std::string *why);
 Image read_exr(const std::string &path);
-bool write_exr(const std::string &path, const Framebuffer &fb, std::string *why);
+bool encode_exr(const Framebuffer &fb, std::vector<unsigned char> *bytes, std::string *why);
 
 } // namespace vr
 

@@ -6,6 +6,7 @@
 #include <ImfHeader.h>
 #include <ImfOutputFile.h>
 #include <ImfRgbaFile.h>
+#include <ImfStdIO.h>
 #include <exception>
 
 #include "image/codecs.h"
@@ -30,7 +31,7 @@ Image read_exr(const std::string &path) {
   return out;
 }
 
-bool write_exr(const std::string &path, const Framebuffer &fb, std::string *why) {
+bool encode_exr(const Framebuffer &fb, std::vector<unsigned char> *bytes, std::string *why) {
   try {
     Imath::Box2i display(Imath::V2i(0, 0), Imath::V2i(fb.full_width - 1, fb.full_height - 1));
     Imath::Box2i data(Imath::V2i(fb.region.x0, fb.region.y0),
@@ -38,16 +39,22 @@ bool write_exr(const std::string &path, const Framebuffer &fb, std::string *why)
     Imf::Header header(display, data);
     const char *names[4] = {"R", "G", "B", "A"};
     for (const char *n : names) header.channels().insert(n, Imf::Channel(Imf::FLOAT));
-    Imf::OutputFile file(path.c_str(), header);
-    Imf::FrameBuffer frame;
-    size_t xs = 4 * sizeof(float), ys = xs * static_cast<size_t>(fb.region.width());
-    // The slice base is the address of pixel (0, 0) of the display window.
-    char *origin = reinterpret_cast<char *>(const_cast<float *>(fb.rgba.data())) -
-                   fb.region.x0 * xs - fb.region.y0 * ys;
-    for (int c = 0; c < 4; ++c)
-      frame.insert(names[c], Imf::Slice(Imf::FLOAT, origin + c * sizeof(float), xs, ys));
-    file.setFrameBuffer(frame);
-    file.writePixels(fb.region.height());
+    Imf::StdOSStream stream;
+    {
+      // The file's offset table is written when it closes, at the end of this scope.
+      Imf::OutputFile file(stream, header);
+      Imf::FrameBuffer frame;
+      size_t xs = 4 * sizeof(float), ys = xs * static_cast<size_t>(fb.region.width());
+      // The slice base is the address of pixel (0, 0) of the display window.
+      char *origin = reinterpret_cast<char *>(const_cast<float *>(fb.rgba.data())) -
+                     fb.region.x0 * xs - fb.region.y0 * ys;
+      for (int c = 0; c < 4; ++c)
+        frame.insert(names[c], Imf::Slice(Imf::FLOAT, origin + c * sizeof(float), xs, ys));
+      file.setFrameBuffer(frame);
+      file.writePixels(fb.region.height());
+    }
+    std::string text = stream.str();
+    bytes->assign(text.begin(), text.end());
     return true;
   } catch (const std::exception &e) {
     *why = e.what();

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <stdexcept>
-#include <unistd.h>
 
 #include "core/error.h"
 #include "image/codecs.h"
@@ -34,22 +32,24 @@ Image read_image(const std::string &path) {
   throw std::runtime_error("not a .png or .exr file");
 }
 
+ImageFormat output_format(const OutputTarget &target) {
+  ImageFormat format = format_of(target.name);
+  // A device or pipe has no name to choose by: it gets the default, PNG.
+  if (format == ImageFormat::Unknown && target.kind == OutputKind::Stream) return ImageFormat::Png;
+  return format;
+}
+
 void write_image(const std::string &path, const Framebuffer &fb) {
-  ImageFormat format = format_of(path);
+  OutputTarget target = resolve_output(path);
+  ImageFormat format = output_format(target);
   if (format == ImageFormat::Unknown)
     throw OutputError("cannot write '" + path + "': the name must end in .png or .exr");
-  std::string partial = path + ".partial-" + std::to_string(getpid());
+  std::vector<unsigned char> bytes;
   std::string why;
   bool ok =
-      format == ImageFormat::Png ? write_png(partial, fb, &why) : write_exr(partial, fb, &why);
-  if (ok && std::rename(partial.c_str(), path.c_str()) != 0) {
-    ok = false;
-    why = "cannot rename the finished file into place";
-  }
-  if (!ok) {
-    std::remove(partial.c_str());
-    throw OutputError("cannot write '" + path + "': " + why);
-  }
+      format == ImageFormat::Png ? encode_png(fb, &bytes, &why) : encode_exr(fb, &bytes, &why);
+  if (!ok) throw OutputError("cannot write '" + path + "': " + why);
+  write_output(target, bytes);
 }
 
 } // namespace vr

@@ -6,6 +6,7 @@
 
 #include "image/framebuffer.h"
 #include "image/image.h"
+#include "image/output_file.h"
 
 namespace vr {
 
@@ -16,9 +17,13 @@ ImageFormat format_of(const std::string &path); // by extension, case-insensitiv
 // std::runtime_error with the reason.
 Image read_image(const std::string &path);
 
+// The format the name asks for; a device or pipe with neither extension gets PNG.
+ImageFormat output_format(const OutputTarget &target);
+
 // PNG: 8-bit sRGB with alpha; OpenEXR: linear float RGBA whose data window is
-// the region within the full frame. The file appears whole or not at all: it
-// is written beside its final name and renamed. Throws OutputError.
+// the region within the full frame. The picture is encoded in memory, then
+// written as write_output says: a file appears whole or not at all. Throws
+// OutputError.
 void write_image(const std::string &path, const Framebuffer &fb);
 
 float srgb_to_linear(float v);

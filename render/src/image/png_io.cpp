@@ -32,7 +32,9 @@ Image read_png(const std::string &path) {
   return out;
 }
 
-bool write_png(const std::string &path, const Framebuffer &fb, std::string *why) {
+// In memory: libpng's own file writer removes its file when a write fails,
+// which would unlink a device such as /dev/full or a link to it.
+bool encode_png(const Framebuffer &fb, std::vector<unsigned char> *bytes, std::string *why) {
   std::vector<uint8_t> pixels(fb.rgba.size());
   for (size_t i = 0; i < pixels.size(); ++i) {
     float v = fb.rgba[i];
@@ -44,7 +46,15 @@ bool write_png(const std::string &path, const Framebuffer &fb, std::string *why)
   image.width = static_cast<png_uint_32>(fb.region.width());
   image.height = static_cast<png_uint_32>(fb.region.height());
   image.format = PNG_FORMAT_RGBA;
-  if (png_image_write_to_file(&image, path.c_str(), 0, pixels.data(), 0, nullptr)) return true;
+  // The first call measures, the second encodes.
+  png_alloc_size_t size = 0;
+  if (png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, nullptr)) {
+    bytes->resize(size);
+    if (png_image_write_to_memory(&image, bytes->data(), &size, 0, pixels.data(), 0, nullptr)) {
+      bytes->resize(size);
+      return true;
+    }
+  }
   *why = image.message;
   return false;
 }
