@@ -1,5 +1,6 @@
 // Transforms, shapes and the Embree scene.
 #include <cmath>
+#include <fstream>
 #include <gtest/gtest.h>
 
 #include "geometry/accel.h"
@@ -63,6 +64,25 @@ TEST(Shapes, ObjMeshesKeepNormalsAndUvs) {
   expect_outward(m, {0.25, 0.25, 10.25});
   EXPECT_FLOAT_EQ(m.positions[2], 10.0f);
   EXPECT_THROW(load_obj(VR_TEST_DATA "/missing.obj", Transform{}), std::runtime_error);
+}
+
+// A face that names a vertex, normal or uv past the file's lists is refused
+// with the numbers, instead of reading past them.
+TEST(Shapes, ObjFacesReferringPastTheirListsAreRefused) {
+  auto error = [](const std::string &obj) {
+    std::string path = test::temp_path("faces.obj");
+    std::ofstream(path) << "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nvt 0 0\n" << obj;
+    try {
+      load_obj(path, Transform{});
+    } catch (const std::runtime_error &e) {
+      return std::string(e.what());
+    }
+    return std::string("no error");
+  };
+  EXPECT_EQ(error("f 1 2 4\n"), "a face refers to vertex 4, but the file has 3");
+  EXPECT_EQ(error("f 1//1 2//2 3//1\n"), "a face refers to normal 2, but the file has 1");
+  EXPECT_EQ(error("f 1/1 2/1 3/3\n"), "a face refers to texture coordinate 3, but the file has 1");
+  EXPECT_EQ(error("f 1/1/1 2/1/1 3/1/1\n"), "no error");
 }
 
 TEST(Accel, SpheresUnderAnyTransformHitAndShadeExactly) {

@@ -1,5 +1,6 @@
 #include "geometry/shapes.h"
 
+#include <cmath>
 #include <stdexcept>
 #include <tiny_obj_loader.h>
 
@@ -20,6 +21,23 @@ void add_face(Mesh &m, const Transform &t, V3 a, V3 b, V3 c, V3 d) {
   for (V3 p : {a, b, c, d}) add_vertex(m, t, p);
   m.indices.insert(m.indices.end(), {base, base + 1, base + 2, base, base + 2, base + 3});
   m.corner_uvs.insert(m.corner_uvs.end(), {0, 0, 1, 0, 1, 1, 0, 0, 1, 1, 0, 1});
+}
+
+// A face's index into a list of `count` entries; -1 is "none given",
+// allowed where `optional`.
+void check_index(int index, size_t count, const char *what, bool optional) {
+  if (optional && index == -1) return;
+  if (index < 0 || static_cast<size_t>(index) >= count)
+    throw std::runtime_error(std::string("a face refers to ") + what + " " +
+                             std::to_string(static_cast<long long>(index) + 1) +
+                             ", but the file has " + std::to_string(count));
+}
+
+void check_finite(const std::vector<float> &values, const char *what, size_t per_entry) {
+  for (size_t i = 0; i < values.size(); ++i)
+    if (!std::isfinite(values[i]))
+      throw std::runtime_error(std::string(what) + " " + std::to_string(i / per_entry + 1) +
+                               " is not finite");
 }
 
 } // namespace
@@ -66,6 +84,10 @@ Mesh load_obj(const std::string &path, const Transform &to_world) {
     throw std::runtime_error(why.empty() ? "cannot read the file" : why);
   }
   const tinyobj::attrib_t &attrib = reader.GetAttrib();
+  // Numbers past the single-precision range are infinite once parsed.
+  check_finite(attrib.vertices, "vertex", 3);
+  check_finite(attrib.normals, "normal", 3);
+  check_finite(attrib.texcoords, "texture coordinate", 2);
   Mesh m;
   for (size_t i = 0; i + 2 < attrib.vertices.size(); i += 3)
     add_vertex(m, to_world, {attrib.vertices[i], attrib.vertices[i + 1], attrib.vertices[i + 2]});
@@ -73,9 +95,15 @@ Mesh load_obj(const std::string &path, const Transform &to_world) {
   Transform inverse;
   invert(to_world, &inverse);
   bool normals = !attrib.normals.empty(), uvs = !attrib.texcoords.empty();
+  const size_t vertex_count = attrib.vertices.size() / 3, normal_count = attrib.normals.size() / 3,
+               uv_count = attrib.texcoords.size() / 2;
   for (const tinyobj::shape_t &shape : reader.GetShapes())
     for (const tinyobj::index_t &idx : shape.mesh.indices) {
-      if (idx.vertex_index < 0) throw std::runtime_error("a face refers to a missing vertex");
+      // The parser passes on whatever numbers the faces hold; one past the
+      // lists would read outside them here and in the ray tracer.
+      check_index(idx.vertex_index, vertex_count, "vertex", false);
+      check_index(idx.normal_index, normal_count, "normal", true);
+      check_index(idx.texcoord_index, uv_count, "texture coordinate", true);
       m.indices.push_back(static_cast<uint32_t>(idx.vertex_index));
       if (normals) {
         V3 n{};

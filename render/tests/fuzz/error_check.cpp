@@ -43,7 +43,8 @@ std::string step_key(const Json *&node, const std::string &key, bool last) {
 std::string error_message_fault(const std::string &message, const std::string &file,
                                 const Json *document) {
   for (char c : message)
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return "a control character";
+    if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7f)
+      return "a byte outside printable ASCII";
   const std::string prefix = file + ": ";
   if (message.rfind(prefix, 0) != 0) return "the message does not start with the file name";
   if (document == nullptr)

@@ -1,4 +1,4 @@
-// What a refused scene must say: one printable line, "FILE: malformed JSON:
+// What a refused scene must say: one line of printable ASCII, "FILE: malformed JSON:
 // ..." for text that is not JSON, otherwise "FILE: PATH: what" where PATH
 // names a place in the document (a missing key's parent exists).
 #ifndef VITREL_RENDER_TESTS_FUZZ_ERROR_CHECK_H
