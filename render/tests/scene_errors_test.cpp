@@ -173,6 +173,21 @@ TEST(SceneErrors, ValuesBeyondSinglePrecisionAreRefused) {
                 "': texture coordinate 2 is not finite");
 }
 
+// Integers past the signed 64-bit range are refused as out of range, never
+// read as the small or negative number they wrap around to.
+TEST(SceneErrors, IntegersPastSixtyFourBitsAreOutOfRange) {
+  EXPECT_EQ(load_error(R"({"objects": [{"shape": "sphere", "material": {"type": "glass",
+                                        "light_mode": 18446744073709551615}}]})"),
+            "bad.json: objects[0].material.light_mode: expected an integer from -2147483648 to "
+            "2147483647, got 18446744073709551615");
+  EXPECT_EQ(load_error(R"({"options": {"photon_depth": 18446744073709551614}})"),
+            "bad.json: options.photon_depth: expected an integer from 0 to 64, got "
+            "18446744073709551614");
+  EXPECT_EQ(load_error(R"({"options": {"caustic_photons": 18446744073709551615}})"),
+            "bad.json: options.caustic_photons: expected at most 89478485 photons (the photon map "
+            "takes 48 bytes a photon and at most 4 GiB), got 18446744073709551615");
+}
+
 // An object's light list and a glass material's own list are read alike: by
 // name, and no longer than the per-ray light buffers.
 TEST(SceneErrors, LightListsAreNamesWithinTheLimit) {

@@ -140,6 +140,11 @@ int read_int_in(const Node &node, long long lo, long long hi) {
   std::ostringstream range;
   range << "an integer from " << lo << " to " << hi;
   if (!node.value.is_number_integer()) fail(node, range.str());
+  // JSON keeps integers past the range of a signed 64-bit number unsigned;
+  // read as signed they would wrap around to small or negative values.
+  if (node.value.is_number_unsigned() &&
+      node.value.get<unsigned long long>() > static_cast<unsigned long long>(hi))
+    fail(node, range.str());
   long long v = node.value.get<long long>();
   if (v < lo || v > hi) fail(node, range.str());
   return static_cast<int>(v);

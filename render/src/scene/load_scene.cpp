@@ -74,7 +74,8 @@ Options read_options(const Node &node) {
   if (has(node, "caustic_photons")) {
     Node n = member(node, "caustic_photons");
     long long most = kMaxCausticPhotons;
-    if (n.value.is_number_integer() && n.value.get<long long>() > most)
+    if (n.value.is_number_unsigned() &&
+        n.value.get<unsigned long long>() > static_cast<unsigned long long>(most))
       fail(n, photon_cap_expected());
     o.caustic_photons = read_int_in(n, 0, most);
   }
