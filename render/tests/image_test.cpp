@@ -103,6 +103,14 @@ TEST(ImageFiles, DeclaredSizesPastTheLimitsAreRefusedBeforeReading) {
   EXPECT_NE(read_error(png_declaring(2, 1)).find("no error"), std::string::npos);
   EXPECT_EQ(read_error(png_declaring(16384, 2)).find("the image is"), std::string::npos);
 
+  // A text chunk that claims 2 GB after the header.
+  std::string chunk = file_bytes(png_declaring(2, 1));
+  chunk.insert(33, std::string("\x7f\xff\xff\xf0tEXtcomment", 15));
+  std::string claim_path = test::temp_path("claim.png");
+  write_bytes(claim_path, chunk);
+  EXPECT_EQ(read_error(claim_path),
+            "damaged PNG: the chunk tEXt claims 2147483632 bytes, more than the file holds");
+
   std::string path = test::temp_path("declared.exr");
   write_image(path, ramp(2, 1, {0, 0, 2, 1}));
   const std::string exr = file_bytes(path);

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "core/error.h"
 #include "image/image.h"
 
 namespace vr {
@@ -44,14 +45,40 @@ std::string read_name(std::istream &in, size_t longest) {
   return name;
 }
 
+// The size of the open file, leaving it at its start.
+long long file_size(std::istream &in) {
+  in.seekg(0, std::ios::end);
+  const long long size = in.tellg();
+  in.seekg(0);
+  return size;
+}
+
 } // namespace
+
+void check_png_chunks(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot open the file");
+  const long long size = file_size(in);
+  unsigned char head[8];
+  // Each chunk: length (big-endian), type, data, CRC. A file cut short
+  // inside a chunk's header is left to the decoder to report.
+  for (in.seekg(8); in.read(reinterpret_cast<char *>(head), 8);) {
+    const long long length =
+        static_cast<long long>(uint32_t(head[0]) << 24 | uint32_t(head[1]) << 16 |
+                               uint32_t(head[2]) << 8 | uint32_t(head[3]));
+    const std::string type(reinterpret_cast<const char *>(head + 4), 4);
+    if (length > size - static_cast<long long>(in.tellg()) - 4)
+      throw std::runtime_error("damaged PNG: the chunk " + one_line(type) + " claims " +
+                               std::to_string(length) + " bytes, more than the file holds");
+    if (type == "IEND") return;
+    in.seekg(length + 4, std::ios::cur);
+  }
+}
 
 void check_exr_header(const std::string &path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot open the file");
-  in.seekg(0, std::ios::end);
-  const long long size = in.tellg();
-  in.seekg(0);
+  const long long size = file_size(in);
   if (read_i32(in) != 20000630) damaged("not an OpenEXR file");
   const int32_t version = read_i32(in);
   const size_t longest = version & 0x400 ? 255 : 31;

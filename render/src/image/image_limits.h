@@ -18,6 +18,10 @@ void check_image_size(long long width, long long height);
 // gigabytes before failing.
 void check_exr_header(const std::string &path);
 
+// The same for the chunks of a PNG file: libpng takes a chunk's memory at
+// the size its header declares.
+void check_png_chunks(const std::string &path);
+
 } // namespace vr
 
 #endif

@@ -13,6 +13,7 @@
 namespace vr {
 
 Image read_png(const std::string &path) {
+  check_png_chunks(path);
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   if (!png_image_begin_read_from_file(&image, path.c_str()))
