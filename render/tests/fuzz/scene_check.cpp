@@ -119,7 +119,9 @@ std::string scene_fault(const Scene &s) {
     return "the environment is not finite";
   if (e.kind == EnvironmentKind::Image) {
     const Image &im = e.image;
-    if (im.width < 1 || im.height < 1) return "the environment image is empty";
+    if (im.width < 1 || im.height < 1 || im.width > kMaxImageSide || im.height > kMaxImageSide ||
+        double(im.width) * im.height > double(kMaxImagePixels))
+      return "the environment image's size is out of range";
     if (im.rgba.size() != size_t(im.width) * size_t(im.height) * 4)
       return "the environment image's pixels do not match its size";
     for (float v : im.rgba)
