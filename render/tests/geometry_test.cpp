@@ -66,6 +66,26 @@ TEST(Shapes, ObjMeshesKeepNormalsAndUvs) {
   EXPECT_THROW(load_obj(VR_TEST_DATA "/missing.obj", Transform{}), std::runtime_error);
 }
 
+// Only regular files are read as meshes, and the material libraries an OBJ
+// names are never opened (the renderer uses no OBJ materials): a device or a
+// pipe would be read without end.
+TEST(Shapes, ObjMeshesAreRegularFilesWhoseMaterialsAreNotRead) {
+  auto error = [](const std::string &path) {
+    try {
+      load_obj(path, Transform{});
+    } catch (const std::runtime_error &e) {
+      return std::string(e.what());
+    }
+    return std::string("no error");
+  };
+  EXPECT_EQ(error("/dev/null"), "not a regular file");
+  EXPECT_EQ(error(VR_TEST_DATA), "not a regular file");
+  EXPECT_EQ(error(VR_TEST_DATA "/missing.obj"), "cannot open the file");
+  std::string path = test::temp_path("with_library.obj");
+  std::ofstream(path) << "mtllib /dev/zero\nusemtl glass\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+  EXPECT_EQ(load_obj(path, Transform{}).indices.size(), 3u);
+}
+
 // A face that names a vertex, normal or uv past the file's lists is refused
 // with the numbers, instead of reading past them.
 TEST(Shapes, ObjFacesReferringPastTheirListsAreRefused) {

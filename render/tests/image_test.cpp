@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <limits>
+#include <unistd.h>
 #include <zlib.h>
 
 #include "core/error.h"
@@ -133,6 +134,17 @@ TEST(ImageFiles, DeclaredSizesPastTheLimitsAreRefusedBeforeReading) {
   EXPECT_EQ(read_error(path), "damaged OpenEXR header: it ends early");
   write_bytes(path, "not an image at all");
   EXPECT_EQ(read_error(path), "damaged OpenEXR header: not an OpenEXR file");
+}
+
+// Only regular files are read as images: a device behind a picture's name
+// would be read without end.
+TEST(ImageFiles, OnlyRegularFilesAreRead) {
+  std::string link = test::temp_path("zero.png");
+  std::remove(link.c_str());
+  ASSERT_EQ(symlink("/dev/zero", link.c_str()), 0);
+  EXPECT_EQ(read_error(link), "not a regular file");
+  EXPECT_EQ(read_error("/dev/null"), "not a regular file");
+  EXPECT_EQ(read_error(test::temp_path("absent.exr")), "cannot open the file");
 }
 
 // Half floats hold infinities and NaNs; an environment holding them would

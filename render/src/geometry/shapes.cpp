@@ -1,7 +1,9 @@
 #include "geometry/shapes.h"
 
 #include <cmath>
+#include <fstream>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <tiny_obj_loader.h>
 
 namespace vr {
@@ -74,16 +76,23 @@ Mesh quad_mesh(double size_x, double size_z, const Transform &to_world) {
 }
 
 Mesh load_obj(const std::string &path, const Transform &to_world) {
-  tinyobj::ObjReaderConfig config;
-  config.triangulate = true;
-  config.vertex_color = false;
-  tinyobj::ObjReader reader;
-  if (!reader.ParseFromFile(path, config)) {
-    std::string why = reader.Error();
+  // A device or a pipe named as a mesh would be read without end.
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) throw std::runtime_error("cannot open the file");
+  if (!S_ISREG(st.st_mode)) throw std::runtime_error("not a regular file");
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot open the file");
+  // Without a material reader the parser opens no file the OBJ names
+  // (mtllib): the renderer uses no OBJ materials.
+  tinyobj::attrib_t attrib;
+  std::vector<tinyobj::shape_t> shapes;
+  std::vector<tinyobj::material_t> materials;
+  std::string warnings, why;
+  if (!tinyobj::LoadObj(&attrib, &shapes, &materials, &warnings, &why, &in, nullptr,
+                        /*triangulate=*/true, /*default_vcols_fallback=*/false)) {
     while (!why.empty() && (why.back() == '\n' || why.back() == '\r')) why.pop_back();
     throw std::runtime_error(why.empty() ? "cannot read the file" : why);
   }
-  const tinyobj::attrib_t &attrib = reader.GetAttrib();
   // Numbers past the single-precision range are infinite once parsed.
   check_finite(attrib.vertices, "vertex", 3);
   check_finite(attrib.normals, "normal", 3);
@@ -97,7 +106,7 @@ Mesh load_obj(const std::string &path, const Transform &to_world) {
   bool normals = !attrib.normals.empty(), uvs = !attrib.texcoords.empty();
   const size_t vertex_count = attrib.vertices.size() / 3, normal_count = attrib.normals.size() / 3,
                uv_count = attrib.texcoords.size() / 2;
-  for (const tinyobj::shape_t &shape : reader.GetShapes())
+  for (const tinyobj::shape_t &shape : shapes)
     for (const tinyobj::index_t &idx : shape.mesh.indices) {
       // The parser passes on whatever numbers the faces hold; one past the
       // lists would read outside them here and in the ray tracer.
