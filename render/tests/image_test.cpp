@@ -130,6 +130,22 @@ TEST(ImageFiles, DeclaredSizesPastTheLimitsAreRefusedBeforeReading) {
   write_bytes(path, claim);
   EXPECT_EQ(read_error(path), "damaged OpenEXR header: the attribute comment claims 2147483632 "
                               "bytes, more than the file holds");
+  // A channel list that runs past its declared size: the library reads it to
+  // its end and then takes the following bytes for the next attribute's size.
+  std::string channels = exr;
+  size_t list = channels.find(std::string("channels\0chlist\0", 16));
+  ASSERT_NE(list, std::string::npos);
+  channels[list + 16] = static_cast<char>(channels[list + 16] - 1);
+  write_bytes(path, channels);
+  EXPECT_EQ(read_error(path),
+            "damaged OpenEXR header: the channel list channels does not end at its size");
+  // A preview of 65536 x 65536 pixels in 8 bytes.
+  std::string preview = exr;
+  std::string thumbnail("preview\0preview\0\x08\0\0\0\0\0\x01\0\0\0\x01\0", 28);
+  preview.insert(8, thumbnail);
+  write_bytes(path, preview);
+  EXPECT_EQ(read_error(path),
+            "damaged OpenEXR header: the preview's size does not match its pixels");
   write_bytes(path, exr.substr(0, 6));
   EXPECT_EQ(read_error(path), "damaged OpenEXR header: it ends early");
   write_bytes(path, "not an image at all");

@@ -53,6 +53,21 @@ long long file_size(std::istream &in) {
   return size;
 }
 
+// A channel list: entries of a name, the pixel type (4 bytes), linear
+// (1), reserved (3) and the x and y sampling (4 each), ended by an empty
+// name exactly at the attribute's end.
+void check_channel_list(std::istream &in, std::streampos end, const std::string &name,
+                        size_t longest) {
+  bool ended = false;
+  while (!ended && in && in.tellg() < end)
+    if (read_name(in, longest).empty())
+      ended = true;
+    else
+      in.seekg(16, std::ios::cur);
+  if (!ended || !in || in.tellg() != end)
+    damaged("the channel list " + name + " does not end at its size");
+}
+
 } // namespace
 
 void check_png_chunks(const std::string &path) {
@@ -94,12 +109,30 @@ void check_exr_header(const std::string &path) {
       if (bytes < 0 || bytes > size - static_cast<long long>(in.tellg()))
         damaged("the attribute " + name + " claims " + std::to_string(bytes) +
                 " bytes, more than the file holds");
+      const std::streampos end = in.tellg() + std::streamoff(bytes);
       if (name == "dataWindow" && type == "box2i" && bytes == 16) {
         long long x0 = read_i32(in), y0 = read_i32(in), x1 = read_i32(in), y1 = read_i32(in);
         check_image_size(x1 - x0 + 1, y1 - y0 + 1);
-      } else {
-        in.seekg(bytes, std::ios::cur);
+      } else if (type == "chlist") {
+        check_channel_list(in, end, name, longest);
+      } else if (type == "preview") {
+        // Width and height, then 4 bytes a pixel: the library allocates the
+        // pixels from the two numbers.
+        long long w = static_cast<uint32_t>(read_i32(in)), h = static_cast<uint32_t>(read_i32(in));
+        if (8 + 4 * w * h != bytes) damaged("the preview's size does not match its pixels");
+      } else if (type == "stringvector") {
+        // Strings, each after its length, filling the attribute.
+        while (in.tellg() < end) {
+          int32_t length = read_i32(in);
+          if (length < 0 || length > end - in.tellg()) damaged("a string runs past " + name);
+          in.seekg(length, std::ios::cur);
+        }
       }
+      // Every attribute ends where its size says: the library reads some
+      // kinds (channel lists) by their contents, and one that ran on would
+      // read the next attribute's bytes as sizes.
+      if (!in || in.tellg() > end) damaged("the attribute " + name + " runs past its size");
+      in.seekg(end);
     }
     if (!multipart) return;
   }
