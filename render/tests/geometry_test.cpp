@@ -105,6 +105,30 @@ TEST(Shapes, ObjFacesReferringPastTheirListsAreRefused) {
   EXPECT_EQ(error("f 1/1/1 2/1/1 3/1/1\n"), "no error");
 }
 
+// The OBJ parser's exponents overflow a signed int from ten digits on; such
+// numbers are refused before it reads them, nine digits still parse (and are
+// then refused as infinite, or read as zero).
+TEST(Shapes, ObjExponentsOfTenDigitsAreRefusedBeforeParsing) {
+  auto error = [](const std::string &obj) {
+    std::string path = test::temp_path("exponent.obj");
+    std::ofstream(path) << obj;
+    try {
+      load_obj(path, Transform{});
+    } catch (const std::runtime_error &e) {
+      return std::string(e.what());
+    }
+    return std::string("no error");
+  };
+  const std::string face = "v 0 0 0\nv 1 0 0\nf 1 2 3\n";
+  EXPECT_EQ(error("v 0 1 0\nv -1e2147483648 0 0\n" + face),
+            "line 2: a number whose exponent has more than 9 digits");
+  EXPECT_EQ(error("v 0 1 0\nvt 0 2.E+1000000000\n" + face),
+            "line 2: a number whose exponent has more than 9 digits");
+  EXPECT_EQ(error("v 0 1 0\nv 0 0 1e999999999\n" + face), "vertex 2 is not finite");
+  EXPECT_EQ(error("v 0 1e-000000000999999999 0\n" + face), "no error");
+  EXPECT_EQ(error("# e1234567890 is a name, not an exponent\nv 0 1 0\n" + face), "no error");
+}
+
 TEST(Accel, SpheresUnderAnyTransformHitAndShadeExactly) {
   // An ellipsoid: the unit sphere scaled (2, 1, 1) and moved to x = 3.
   auto t = test::make_scene(R"({"objects": [{"shape": "sphere", "radius": 1,

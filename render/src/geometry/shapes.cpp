@@ -1,7 +1,11 @@
 #include "geometry/shapes.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <tiny_obj_loader.h>
@@ -33,6 +37,29 @@ void check_index(int index, size_t count, const char *what, bool optional) {
     throw std::runtime_error(std::string("a face refers to ") + what + " " +
                              std::to_string(static_cast<long long>(index) + 1) +
                              ", but the file has " + std::to_string(count));
+}
+
+// tinyobjloader's number parser overflows a signed int on an exponent of
+// ten digits or more (undefined behaviour in the library). Such a number is
+// infinite or zero in single precision anyway, so it is refused before the
+// parser sees it: at most 9 digits after the leading zeros.
+void check_exponents(const std::string &text) {
+  for (size_t i = 1; i < text.size(); ++i) {
+    if ((text[i] != 'e' && text[i] != 'E') ||
+        !(std::isdigit(static_cast<unsigned char>(text[i - 1])) || text[i - 1] == '.'))
+      continue;
+    size_t j = i + 1;
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+    while (j < text.size() && text[j] == '0') ++j;
+    size_t digits = 0;
+    while (j + digits < text.size() && std::isdigit(static_cast<unsigned char>(text[j + digits])))
+      ++digits;
+    if (digits > 9) {
+      long long line = 1 + std::count(text.begin(), text.begin() + static_cast<long>(i), '\n');
+      throw std::runtime_error("line " + std::to_string(line) +
+                               ": a number whose exponent has more than 9 digits");
+    }
+  }
 }
 
 void check_finite(const std::vector<float> &values, const char *what, size_t per_entry) {
@@ -80,8 +107,11 @@ Mesh load_obj(const std::string &path, const Transform &to_world) {
   struct stat st {};
   if (stat(path.c_str(), &st) != 0) throw std::runtime_error("cannot open the file");
   if (!S_ISREG(st.st_mode)) throw std::runtime_error("not a regular file");
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot open the file");
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw std::runtime_error("cannot open the file");
+  std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  check_exponents(text);
+  std::istringstream in(text);
   // Without a material reader the parser opens no file the OBJ names
   // (mtllib): the renderer uses no OBJ materials.
   tinyobj::attrib_t attrib;
