@@ -129,6 +129,17 @@ TEST(Shapes, ObjExponentsOfTenDigitsAreRefusedBeforeParsing) {
   EXPECT_EQ(error("# e1234567890 is a name, not an exponent\nv 0 1 0\n" + face), "no error");
 }
 
+// Skin weights are not read: the parser would convert a joint number of
+// 1e308 to int (undefined behaviour) and stops at a negative one; the rest of
+// the file loads.
+TEST(Shapes, ObjSkinWeightsAreNotRead) {
+  std::string path = test::temp_path("weights.obj");
+  std::ofstream(path) << "v 0 0 0\nv 1 0 0\n  vw 1e308 0 1.0\nvw\t-1 2 0.5\nv 0 1 0\nf 1 2 3\n";
+  Mesh m = load_obj(path, Transform{});
+  EXPECT_EQ(m.positions.size(), 9u);
+  EXPECT_EQ(m.indices, (std::vector<uint32_t>{0, 1, 2}));
+}
+
 TEST(Accel, SpheresUnderAnyTransformHitAndShadeExactly) {
   // An ellipsoid: the unit sphere scaled (2, 1, 1) and moved to x = 3.
   auto t = test::make_scene(R"({"objects": [{"shape": "sphere", "radius": 1,

@@ -39,6 +39,19 @@ void check_index(int index, size_t count, const char *what, bool optional) {
                              ", but the file has " + std::to_string(count));
 }
 
+// Skin weights ("vw" lines) are of no use to the renderer, and the parser
+// converts their joint numbers to int unchecked (undefined behaviour for a
+// joint of 1e308): each such line becomes a comment, keeping line numbers.
+void comment_out_skin_weights(std::string *text) {
+  for (size_t line = 0; line < text->size(); line = text->find('\n', line) + 1) {
+    size_t at = text->find_first_not_of(" \t", line);
+    if (at != std::string::npos && text->compare(at, 2, "vw") == 0 && at + 2 < text->size() &&
+        ((*text)[at + 2] == ' ' || (*text)[at + 2] == '\t'))
+      (*text)[at] = '#';
+    if (text->find('\n', line) == std::string::npos) break;
+  }
+}
+
 // tinyobjloader's number parser overflows a signed int on an exponent of
 // ten digits or more (undefined behaviour in the library). Such a number is
 // infinite or zero in single precision anyway, so it is refused before the
@@ -110,6 +123,7 @@ Mesh load_obj(const std::string &path, const Transform &to_world) {
   std::ifstream file(path, std::ios::binary);
   if (!file) throw std::runtime_error("cannot open the file");
   std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  comment_out_skin_weights(&text);
   check_exponents(text);
   std::istringstream in(text);
   // Without a material reader the parser opens no file the OBJ names
