@@ -1,5 +1,6 @@
 // Transforms, shapes and the Embree scene.
 #include <cmath>
+#include <fstream>
 #include <gtest/gtest.h>
 
 #include "geometry/accel.h"
@@ -63,6 +64,80 @@ TEST(Shapes, ObjMeshesKeepNormalsAndUvs) {
   expect_outward(m, {0.25, 0.25, 10.25});
   EXPECT_FLOAT_EQ(m.positions[2], 10.0f);
   EXPECT_THROW(load_obj(VR_TEST_DATA "/missing.obj", Transform{}), std::runtime_error);
+}
+
+// Only regular files are read as meshes, and the material libraries an OBJ
+// names are never opened (the renderer uses no OBJ materials): a device or a
+// pipe would be read without end.
+TEST(Shapes, ObjMeshesAreRegularFilesWhoseMaterialsAreNotRead) {
+  auto error = [](const std::string &path) {
+    try {
+      load_obj(path, Transform{});
+    } catch (const std::runtime_error &e) {
+      return std::string(e.what());
+    }
+    return std::string("no error");
+  };
+  EXPECT_EQ(error("/dev/null"), "not a regular file");
+  EXPECT_EQ(error(VR_TEST_DATA), "not a regular file");
+  EXPECT_EQ(error(VR_TEST_DATA "/missing.obj"), "cannot open the file");
+  std::string path = test::temp_path("with_library.obj");
+  std::ofstream(path) << "mtllib /dev/zero\nusemtl glass\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+  EXPECT_EQ(load_obj(path, Transform{}).indices.size(), 3u);
+}
+
+// A face that names a vertex, normal or uv past the file's lists is refused
+// with the numbers, instead of reading past them.
+TEST(Shapes, ObjFacesReferringPastTheirListsAreRefused) {
+  auto error = [](const std::string &obj) {
+    std::string path = test::temp_path("faces.obj");
+    std::ofstream(path) << "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nvt 0 0\n" << obj;
+    try {
+      load_obj(path, Transform{});
+    } catch (const std::runtime_error &e) {
+      return std::string(e.what());
+    }
+    return std::string("no error");
+  };
+  EXPECT_EQ(error("f 1 2 4\n"), "a face refers to vertex 4, but the file has 3");
+  EXPECT_EQ(error("f 1//1 2//2 3//1\n"), "a face refers to normal 2, but the file has 1");
+  EXPECT_EQ(error("f 1/1 2/1 3/3\n"), "a face refers to texture coordinate 3, but the file has 1");
+  EXPECT_EQ(error("f 1/1/1 2/1/1 3/1/1\n"), "no error");
+}
+
+// The OBJ parser's exponents overflow a signed int from ten digits on; such
+// numbers are refused before it reads them, nine digits still parse (and are
+// then refused as infinite, or read as zero).
+TEST(Shapes, ObjExponentsOfTenDigitsAreRefusedBeforeParsing) {
+  auto error = [](const std::string &obj) {
+    std::string path = test::temp_path("exponent.obj");
+    std::ofstream(path) << obj;
+    try {
+      load_obj(path, Transform{});
+    } catch (const std::runtime_error &e) {
+      return std::string(e.what());
+    }
+    return std::string("no error");
+  };
+  const std::string face = "v 0 0 0\nv 1 0 0\nf 1 2 3\n";
+  EXPECT_EQ(error("v 0 1 0\nv -1e2147483648 0 0\n" + face),
+            "line 2: a number whose exponent has more than 9 digits");
+  EXPECT_EQ(error("v 0 1 0\nvt 0 2.E+1000000000\n" + face),
+            "line 2: a number whose exponent has more than 9 digits");
+  EXPECT_EQ(error("v 0 1 0\nv 0 0 1e999999999\n" + face), "vertex 2 is not finite");
+  EXPECT_EQ(error("v 0 1e-000000000999999999 0\n" + face), "no error");
+  EXPECT_EQ(error("# e1234567890 is a name, not an exponent\nv 0 1 0\n" + face), "no error");
+}
+
+// Skin weights are not read: the parser would convert a joint number of
+// 1e308 to int (undefined behaviour) and stops at a negative one; the rest of
+// the file loads.
+TEST(Shapes, ObjSkinWeightsAreNotRead) {
+  std::string path = test::temp_path("weights.obj");
+  std::ofstream(path) << "v 0 0 0\nv 1 0 0\n  vw 1e308 0 1.0\nvw\t-1 2 0.5\nv 0 1 0\nf 1 2 3\n";
+  Mesh m = load_obj(path, Transform{});
+  EXPECT_EQ(m.positions.size(), 9u);
+  EXPECT_EQ(m.indices, (std::vector<uint32_t>{0, 1, 2}));
 }
 
 TEST(Accel, SpheresUnderAnyTransformHitAndShadeExactly) {

@@ -71,6 +71,124 @@ TEST(SceneErrors, EachNamesFileKeyPathAndExpectation) {
             "\"lights\" or a glass field");
 }
 
+// A key that is not a plain name (letters, digits, '_') stands quoted in the
+// key path, so the path reads back unambiguously and the message stays one
+// printable line whatever the key holds.
+TEST(SceneErrors, KeysThatAreNotPlainNamesAreQuotedInThePath) {
+  const std::string options =
+      "unknown key; expected one of: samples, reflection_depth, refraction_depth, gather_rays, "
+      "caustic_photons, caustic_neighbours, caustic_radius, photon_depth";
+  EXPECT_EQ(load_error(R"({"options": {"%samples": 1}})"),
+            "bad.json: options[\"%samples\"]: " + options);
+  EXPECT_EQ(load_error(R"({"options": {"samples.x": 1}})"),
+            "bad.json: options[\"samples.x\"]: " + options);
+  EXPECT_EQ(load_error(R"({"options": {"": 1}})"), "bad.json: options[\"\"]: " + options);
+  // Control and non-ASCII characters are escaped as in JSON.
+  EXPECT_EQ(load_error("{\"options\": {\"a\\nb\\u00e9\": 1}}"),
+            "bad.json: options[\"a\\nb\\u00e9\"]: " + options);
+  EXPECT_EQ(load_error(R"({"a b": 1})"),
+            "bad.json: [\"a b\"]: unknown key; expected one of: camera, options, environment, "
+            "lights, objects");
+  EXPECT_EQ(
+      load_error(R"({"objects": [{"shape": "sphere", "material": {"type": "glass", "i:or": 1}}]})"),
+      "bad.json: objects[0].material[\"i:or\"]: unknown key; expected \"type\", \"preset\", "
+      "\"lights\" or a glass field");
+}
+
+bool printable_ascii(const std::string &s) {
+  for (char c : s)
+    if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7f) return false;
+  return true;
+}
+
+// Every refusal is one line of printable ASCII, whatever bytes the input or
+// a library's reason holds: the bytes are written as \xNN.
+TEST(SceneErrors, MessagesAreOnePrintableLine) {
+  // The parser quotes the bytes it stopped at: here DEL and a byte that is not UTF-8.
+  std::string e = load_error("{\"ior\": \x7f\xff}");
+  EXPECT_TRUE(printable_ascii(e)) << e;
+  EXPECT_NE(e.find("\\x7F"), std::string::npos) << e;
+  EXPECT_EQ(e.rfind("bad.json: malformed JSON: parse error at line 1, column 9", 0), 0u) << e;
+  // Strings of the input are described with JSON's escapes.
+  EXPECT_EQ(load_error(R"({"environment": {"type": "caf\u00e9\u0085"}})"),
+            "bad.json: environment.type: expected \"constant\", \"gradient\" or \"image\", got the "
+            "string \"caf\\u00e9\\u0085\"");
+  // A file name with a line break in it stays one line.
+  e = load_error(R"({"objects": [{"shape": "mesh", "file": "two\nlines\u00e9.obj"}]})");
+  EXPECT_EQ(e.rfind(std::string("bad.json: objects[0].file: cannot read the mesh '") +
+                        VR_TEST_DATA + "/two\\x0Alines\\xC3\\xA9.obj': ",
+                    0),
+            0u)
+      << e;
+  EXPECT_TRUE(printable_ascii(e)) << e;
+}
+
+TEST(SceneErrors, OneLineJoinsLinesAndEscapesBytes) {
+  EXPECT_EQ(one_line("first\nsecond\r\n\nthird\n\n"), "first; second; third");
+  EXPECT_EQ(one_line("tab\there \x01\x7f\xe9"), "tab\\x09here \\x01\\x7F\\xE9");
+  EXPECT_EQ(escape_bytes("a\nb"), "a\\x0Ab");
+  EXPECT_EQ(one_line("\n"), "");
+}
+
+// The renderer holds colours, glass fields and vertices in single precision:
+// a value past its range, or a placement that overflows or vanishes there,
+// is refused where it is given instead of turning into infinities and NaNs.
+TEST(SceneErrors, ValuesBeyondSinglePrecisionAreRefused) {
+  const std::string single = "expected a number of single precision, at most 3.4e38 in size, got ";
+  auto object = [](const std::string &body) {
+    return load_error(R"({"objects": [)" + body + "]}");
+  };
+  EXPECT_EQ(object(R"({"shape": "sphere", "material": {"type": "glass", "ior": 1e39}})"),
+            "bad.json: objects[0].material.ior: " + single + "1e+39");
+  EXPECT_EQ(object(R"({"shape": "sphere", "material": {"type": "glass",
+                                                       "replacement_normal": [0, -4e38, 0]}})"),
+            "bad.json: objects[0].material.replacement_normal[1]: " + single + "-4e+38");
+  EXPECT_EQ(
+      object(R"({"shape": "sphere", "material": {"type": "diffuse", "color": [1e39, 0, 0]}})"),
+      "bad.json: objects[0].material.color[0]: " + single + "1e+39");
+  EXPECT_EQ(load_error(R"({"lights": [{"type": "point", "position": [0, 1, 0],
+                                       "color": [3e38, 1, 1], "intensity": 10}]})"),
+            "bad.json: lights[0]: color times intensity passes the single-precision range");
+  EXPECT_EQ(load_error(R"({"lights": [{"type": "area", "transform": {"scale": 1e-200}}]})"),
+            "bad.json: lights[0].transform: the light's size and transform leave it no finite, "
+            "nonzero area");
+  const std::string beyond = "the transform takes the shape beyond the range the renderer holds";
+  EXPECT_EQ(object(R"({"shape": "box", "transform": {"scale": 1e39}})"),
+            "bad.json: objects[0].transform: " + beyond);
+  EXPECT_EQ(object(R"({"shape": "sphere", "radius": 1e9, "transform": {"scale": 1e300}})"),
+            "bad.json: objects[0].transform: " + beyond);
+  // Nonzero scales whose product vanishes: no inverse.
+  EXPECT_EQ(object(R"({"shape": "sphere", "radius": 1e-9, "transform": {"scale": 1e-200}})"),
+            "bad.json: objects[0].transform: " + beyond);
+  EXPECT_EQ(load_error(R"({"camera": {"position": [-1e308, 0, 0], "target": [1e308, 0, 0]}})"),
+            "bad.json: camera: position, target and up must lie within a finite distance");
+
+  std::string obj = test::temp_path("huge.obj");
+  std::ofstream(obj) << "v 0 0 0\nv 1 0 0\nv 0 1e39 0\nf 1 2 3\n";
+  EXPECT_EQ(object(R"({"shape": "mesh", "file": ")" + obj + "\"}"),
+            "bad.json: objects[0].file: cannot read the mesh '" + obj +
+                "': vertex 3 is not finite");
+  std::ofstream(obj) << "v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvt 1 -1e40\nf 1/1 2/2 3/1\n";
+  EXPECT_EQ(object(R"({"shape": "mesh", "file": ")" + obj + "\"}"),
+            "bad.json: objects[0].file: cannot read the mesh '" + obj +
+                "': texture coordinate 2 is not finite");
+}
+
+// Integers past the signed 64-bit range are refused as out of range, never
+// read as the small or negative number they wrap around to.
+TEST(SceneErrors, IntegersPastSixtyFourBitsAreOutOfRange) {
+  EXPECT_EQ(load_error(R"({"objects": [{"shape": "sphere", "material": {"type": "glass",
+                                        "light_mode": 18446744073709551615}}]})"),
+            "bad.json: objects[0].material.light_mode: expected an integer from -2147483648 to "
+            "2147483647, got 18446744073709551615");
+  EXPECT_EQ(load_error(R"({"options": {"photon_depth": 18446744073709551614}})"),
+            "bad.json: options.photon_depth: expected an integer from 0 to 64, got "
+            "18446744073709551614");
+  EXPECT_EQ(load_error(R"({"options": {"caustic_photons": 18446744073709551615}})"),
+            "bad.json: options.caustic_photons: expected at most 89478485 photons (the photon map "
+            "takes 48 bytes a photon and at most 4 GiB), got 18446744073709551615");
+}
+
 // An object's light list and a glass material's own list are read alike: by
 // name, and no longer than the per-ray light buffers.
 TEST(SceneErrors, LightListsAreNamesWithinTheLimit) {

@@ -1,6 +1,13 @@
 #include "geometry/shapes.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <tiny_obj_loader.h>
 
 namespace vr {
@@ -20,6 +27,59 @@ void add_face(Mesh &m, const Transform &t, V3 a, V3 b, V3 c, V3 d) {
   for (V3 p : {a, b, c, d}) add_vertex(m, t, p);
   m.indices.insert(m.indices.end(), {base, base + 1, base + 2, base, base + 2, base + 3});
   m.corner_uvs.insert(m.corner_uvs.end(), {0, 0, 1, 0, 1, 1, 0, 0, 1, 1, 0, 1});
+}
+
+// A face's index into a list of `count` entries; -1 is "none given",
+// allowed where `optional`.
+void check_index(int index, size_t count, const char *what, bool optional) {
+  if (optional && index == -1) return;
+  if (index < 0 || static_cast<size_t>(index) >= count)
+    throw std::runtime_error(std::string("a face refers to ") + what + " " +
+                             std::to_string(static_cast<long long>(index) + 1) +
+                             ", but the file has " + std::to_string(count));
+}
+
+// Skin weights ("vw" lines) are of no use to the renderer, and the parser
+// converts their joint numbers to int unchecked (undefined behaviour for a
+// joint of 1e308): each such line becomes a comment, keeping line numbers.
+void comment_out_skin_weights(std::string *text) {
+  for (size_t line = 0; line < text->size(); line = text->find('\n', line) + 1) {
+    size_t at = text->find_first_not_of(" \t", line);
+    if (at != std::string::npos && text->compare(at, 2, "vw") == 0 && at + 2 < text->size() &&
+        ((*text)[at + 2] == ' ' || (*text)[at + 2] == '\t'))
+      (*text)[at] = '#';
+    if (text->find('\n', line) == std::string::npos) break;
+  }
+}
+
+// tinyobjloader's number parser overflows a signed int on an exponent of
+// ten digits or more (undefined behaviour in the library). Such a number is
+// infinite or zero in single precision anyway, so it is refused before the
+// parser sees it: at most 9 digits after the leading zeros.
+void check_exponents(const std::string &text) {
+  for (size_t i = 1; i < text.size(); ++i) {
+    if ((text[i] != 'e' && text[i] != 'E') ||
+        !(std::isdigit(static_cast<unsigned char>(text[i - 1])) || text[i - 1] == '.'))
+      continue;
+    size_t j = i + 1;
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+    while (j < text.size() && text[j] == '0') ++j;
+    size_t digits = 0;
+    while (j + digits < text.size() && std::isdigit(static_cast<unsigned char>(text[j + digits])))
+      ++digits;
+    if (digits > 9) {
+      long long line = 1 + std::count(text.begin(), text.begin() + static_cast<long>(i), '\n');
+      throw std::runtime_error("line " + std::to_string(line) +
+                               ": a number whose exponent has more than 9 digits");
+    }
+  }
+}
+
+void check_finite(const std::vector<float> &values, const char *what, size_t per_entry) {
+  for (size_t i = 0; i < values.size(); ++i)
+    if (!std::isfinite(values[i]))
+      throw std::runtime_error(std::string(what) + " " + std::to_string(i / per_entry + 1) +
+                               " is not finite");
 }
 
 } // namespace
@@ -56,16 +116,31 @@ Mesh quad_mesh(double size_x, double size_z, const Transform &to_world) {
 }
 
 Mesh load_obj(const std::string &path, const Transform &to_world) {
-  tinyobj::ObjReaderConfig config;
-  config.triangulate = true;
-  config.vertex_color = false;
-  tinyobj::ObjReader reader;
-  if (!reader.ParseFromFile(path, config)) {
-    std::string why = reader.Error();
+  // A device or a pipe named as a mesh would be read without end.
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) throw std::runtime_error("cannot open the file");
+  if (!S_ISREG(st.st_mode)) throw std::runtime_error("not a regular file");
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw std::runtime_error("cannot open the file");
+  std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  comment_out_skin_weights(&text);
+  check_exponents(text);
+  std::istringstream in(text);
+  // Without a material reader the parser opens no file the OBJ names
+  // (mtllib): the renderer uses no OBJ materials.
+  tinyobj::attrib_t attrib;
+  std::vector<tinyobj::shape_t> shapes;
+  std::vector<tinyobj::material_t> materials;
+  std::string warnings, why;
+  if (!tinyobj::LoadObj(&attrib, &shapes, &materials, &warnings, &why, &in, nullptr,
+                        /*triangulate=*/true, /*default_vcols_fallback=*/false)) {
     while (!why.empty() && (why.back() == '\n' || why.back() == '\r')) why.pop_back();
     throw std::runtime_error(why.empty() ? "cannot read the file" : why);
   }
-  const tinyobj::attrib_t &attrib = reader.GetAttrib();
+  // Numbers past the single-precision range are infinite once parsed.
+  check_finite(attrib.vertices, "vertex", 3);
+  check_finite(attrib.normals, "normal", 3);
+  check_finite(attrib.texcoords, "texture coordinate", 2);
   Mesh m;
   for (size_t i = 0; i + 2 < attrib.vertices.size(); i += 3)
     add_vertex(m, to_world, {attrib.vertices[i], attrib.vertices[i + 1], attrib.vertices[i + 2]});
@@ -73,9 +148,15 @@ Mesh load_obj(const std::string &path, const Transform &to_world) {
   Transform inverse;
   invert(to_world, &inverse);
   bool normals = !attrib.normals.empty(), uvs = !attrib.texcoords.empty();
-  for (const tinyobj::shape_t &shape : reader.GetShapes())
+  const size_t vertex_count = attrib.vertices.size() / 3, normal_count = attrib.normals.size() / 3,
+               uv_count = attrib.texcoords.size() / 2;
+  for (const tinyobj::shape_t &shape : shapes)
     for (const tinyobj::index_t &idx : shape.mesh.indices) {
-      if (idx.vertex_index < 0) throw std::runtime_error("a face refers to a missing vertex");
+      // The parser passes on whatever numbers the faces hold; one past the
+      // lists would read outside them here and in the ray tracer.
+      check_index(idx.vertex_index, vertex_count, "vertex", false);
+      check_index(idx.normal_index, normal_count, "normal", true);
+      check_index(idx.texcoord_index, uv_count, "texture coordinate", true);
       m.indices.push_back(static_cast<uint32_t>(idx.vertex_index));
       if (normals) {
         V3 n{};

@@ -7,15 +7,22 @@
 #include <ImfOutputFile.h>
 #include <ImfRgbaFile.h>
 #include <ImfStdIO.h>
+#include <cmath>
 #include <exception>
+#include <stdexcept>
+#include <string>
 
 #include "image/codecs.h"
+#include "image/image_limits.h"
 
 namespace vr {
 
 Image read_exr(const std::string &path) {
+  check_exr_header(path);
   Imf::RgbaInputFile file(path.c_str());
   Imath::Box2i dw = file.dataWindow();
+  check_image_size(static_cast<long long>(dw.max.x) - dw.min.x + 1,
+                   static_cast<long long>(dw.max.y) - dw.min.y + 1);
   int width = dw.max.x - dw.min.x + 1, height = dw.max.y - dw.min.y + 1;
   Imf::Array2D<Imf::Rgba> pixels(height, width);
   file.setFrameBuffer(&pixels[0][0] - dw.min.x - static_cast<ptrdiff_t>(dw.min.y) * width, 1,
@@ -26,7 +33,14 @@ Image read_exr(const std::string &path) {
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
       const Imf::Rgba &p = pixels[y][x];
-      out.rgba.insert(out.rgba.end(), {float(p.r), float(p.g), float(p.b), float(p.a)});
+      // Half floats hold infinities and NaNs, which would spread through
+      // every ray that sees the environment.
+      for (float v : {float(p.r), float(p.g), float(p.b), float(p.a)}) {
+        if (!std::isfinite(v))
+          throw std::runtime_error("pixel (" + std::to_string(x) + ", " + std::to_string(y) +
+                                   ") is not a finite colour");
+        out.rgba.push_back(v);
+      }
     }
   return out;
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "core/error.h"
 #include "image/codecs.h"
@@ -21,6 +23,10 @@ ImageFormat format_of(const std::string &path) {
 }
 
 Image read_image(const std::string &path) {
+  // A device or a pipe named as an image would be read without end.
+  struct stat st {};
+  if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+    throw std::runtime_error("not a regular file");
   switch (format_of(path)) {
   case ImageFormat::Png:
     return read_png(path);

@@ -8,14 +8,22 @@
 
 #include "image/codecs.h"
 #include "image/image_io.h"
+#include "image/image_limits.h"
 
 namespace vr {
 
 Image read_png(const std::string &path) {
+  check_png_chunks(path);
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   if (!png_image_begin_read_from_file(&image, path.c_str()))
     throw std::runtime_error(image.message);
+  try {
+    check_image_size(image.width, image.height);
+  } catch (...) {
+    png_image_free(&image);
+    throw;
+  }
   image.format = PNG_FORMAT_RGBA;
   std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
   if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {

@@ -53,7 +53,7 @@ GlassMaterial read_glass_material(const Node &node, const std::vector<Preset> &p
   std::vector<Tag> tags;
   std::vector<ParamConnection> connections;
   for (auto it = node.value.begin(); it != node.value.end(); ++it) {
-    Node value{*it, node.path + "." + it.key(), node.file};
+    Node value{*it, member_path(node.path, it.key()), node.file};
     if (it.key() == "type" || it.key() == "preset") continue;
     if (it.key() == "lights") {
       tags = read_light_names(value, lights);

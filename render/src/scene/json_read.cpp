@@ -1,7 +1,9 @@
 #include "scene/json_read.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <limits>
 #include <sstream>
 
 #include "core/error.h"
@@ -17,7 +19,7 @@ std::string describe(const Json &v) {
   case Json::value_t::boolean:
     return v.get<bool>() ? "true" : "false";
   case Json::value_t::string:
-    return "the string " + v.dump();
+    return "the string " + v.dump(-1, ' ', /*ensure_ascii=*/true);
   case Json::value_t::array:
     return "an array of " + std::to_string(v.size());
   case Json::value_t::object:
@@ -31,11 +33,17 @@ std::string describe(const Json &v) {
   }
 }
 
-std::string join_path(const std::string &path, const std::string &key) {
-  return path.empty() ? key : path + "." + key;
+bool plain_name(const std::string &key) {
+  return !key.empty() && std::all_of(key.begin(), key.end(),
+                                     [](unsigned char c) { return std::isalnum(c) || c == '_'; });
 }
 
 } // namespace
+
+std::string member_path(const std::string &path, const std::string &key) {
+  if (!plain_name(key)) return path + "[" + Json(key).dump(-1, ' ', /*ensure_ascii=*/true) + "]";
+  return path.empty() ? key : path + "." + key;
+}
 
 Json parse_json(const std::string &text, const std::string &file) {
   try {
@@ -72,8 +80,8 @@ Node member(const Node &node, const char *key) {
   if (!node.value.is_object()) fail(node, "an object");
   auto it = node.value.find(key);
   if (it == node.value.end())
-    throw InputError(node.file, join_path(node.path, key), "missing; this key is required");
-  return {*it, join_path(node.path, key), node.file};
+    throw InputError(node.file, member_path(node.path, key), "missing; this key is required");
+  return {*it, member_path(node.path, key), node.file};
 }
 
 Node element(const Node &node, size_t index) {
@@ -84,7 +92,7 @@ void check_keys(const Node &node, const std::function<bool(std::string_view)> &k
                 const std::string &complaint) {
   if (!node.value.is_object()) fail(node, "an object");
   for (auto it = node.value.begin(); it != node.value.end(); ++it)
-    if (!known(it.key())) throw InputError(node.file, join_path(node.path, it.key()), complaint);
+    if (!known(it.key())) throw InputError(node.file, member_path(node.path, it.key()), complaint);
 }
 
 void check_object(const Node &node, std::initializer_list<std::string_view> allowed) {
@@ -121,10 +129,22 @@ double read_number_in(const Node &node, double lo, double hi) {
   return v;
 }
 
+float read_float(const Node &node) {
+  double v = read_number(node);
+  if (std::fabs(v) > std::numeric_limits<float>::max())
+    fail(node, "a number of single precision, at most 3.4e38 in size");
+  return static_cast<float>(v);
+}
+
 int read_int_in(const Node &node, long long lo, long long hi) {
   std::ostringstream range;
   range << "an integer from " << lo << " to " << hi;
   if (!node.value.is_number_integer()) fail(node, range.str());
+  // JSON keeps integers past the range of a signed 64-bit number unsigned;
+  // read as signed they would wrap around to small or negative values.
+  if (node.value.is_number_unsigned() &&
+      node.value.get<unsigned long long>() > static_cast<unsigned long long>(hi))
+    fail(node, range.str());
   long long v = node.value.get<long long>();
   if (v < lo || v > hi) fail(node, range.str());
   return static_cast<int>(v);
@@ -150,7 +170,7 @@ Colour read_colour(const Node &node) {
   size_t n = node.value.is_array() ? node.value.size() : 0;
   if (n != 3 && n != 4) fail(node, "a colour [r, g, b] or [r, g, b, a]");
   float c[4] = {0, 0, 0, 1};
-  for (size_t i = 0; i < n; ++i) c[i] = static_cast<float>(read_number(element(node, i)));
+  for (size_t i = 0; i < n; ++i) c[i] = read_float(element(node, i));
   return {c[0], c[1], c[2], c[3]};
 }
 

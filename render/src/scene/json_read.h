@@ -29,6 +29,12 @@ Json parse_json(const std::string &text, const std::string &file);
 [[noreturn]] void fail(const Node &node, const std::string &expected);
 [[noreturn]] void fail_at(const Node &node, const std::string &what);
 
+// The path of the member `key` below `path`: a key of letters, digits and
+// '_' after a dot, any other key as a quoted JSON string in brackets
+// (["a.b"], ["line\nbreak"]), so that the path reads back unambiguously
+// and a message stays on one printable line.
+std::string member_path(const std::string &path, const std::string &key);
+
 bool has(const Node &node, const char *key);
 Node member(const Node &node, const char *key);
 Node element(const Node &node, size_t index);
@@ -42,6 +48,9 @@ size_t array_size(const Node &node); // requires an array
 
 double read_number(const Node &node);
 double read_number_in(const Node &node, double lo, double hi);
+// A number the renderer keeps in single precision: beyond its range it would
+// become infinite, so it is refused.
+float read_float(const Node &node);
 int read_int_in(const Node &node, long long lo, long long hi);
 bool read_bool(const Node &node);
 std::string read_string(const Node &node);

@@ -1,5 +1,7 @@
 #include "scene/load_scene.h"
 
+#include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <sstream>
 
@@ -27,6 +29,17 @@ std::string resolve(const Context &ctx, const std::string &path) {
   return ctx.folder + "/" + path;
 }
 
+bool finite(V3 v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+bool finite(const Transform &t) {
+  for (const auto &row : t.m)
+    for (double v : row)
+      if (!std::isfinite(v)) return false;
+  return true;
+}
+bool finite(const std::vector<float> &values) {
+  return std::all_of(values.begin(), values.end(), [](float v) { return std::isfinite(v); });
+}
+
 Camera read_camera(const Node &node) {
   check_object(node, {"position", "target", "up", "fov", "resolution"});
   Camera c;
@@ -42,6 +55,8 @@ Camera read_camera(const Node &node) {
   }
   V3 forward = c.target - c.position;
   if (length(forward) == 0) fail_at(node, "position and target must differ");
+  if (!std::isfinite(length(forward)) || !std::isfinite(length(c.up)))
+    fail_at(node, "position, target and up must lie within a finite distance");
   if (length(cross(forward, c.up)) < 1e-12 * length(forward) * length(c.up))
     fail_at(node, "up must not be parallel to the viewing direction");
   return c;
@@ -83,7 +98,8 @@ Options read_options(const Node &node) {
   if (has(node, "caustic_photons")) {
     Node n = member(node, "caustic_photons");
     long long most = kMaxCausticPhotons;
-    if (n.value.is_number_integer() && n.value.get<long long>() > most)
+    if (n.value.is_number_unsigned() &&
+        n.value.get<unsigned long long>() > static_cast<unsigned long long>(most))
       fail(n, photon_cap_expected());
     o.caustic_photons = read_int_in(n, 0, most);
   }
@@ -124,7 +140,7 @@ Environment read_environment(const Node &node, const Context &ctx) {
     try {
       e.image = read_image(path);
     } catch (const std::exception &ex) {
-      fail_at(file, "cannot read the image '" + path + "': " + ex.what());
+      fail_at(file, "cannot read the image '" + escape_bytes(path) + "': " + ex.what());
     }
     if (has(node, "intensity"))
       e.intensity = float(read_number_in(member(node, "intensity"), 0, 1e9));
@@ -170,6 +186,8 @@ Light read_light(const Node &node, size_t index) {
   float intensity =
       has(node, "intensity") ? float(read_number_in(member(node, "intensity"), 0, 1e12)) : 1;
   l.colour = {colour.r * intensity, colour.g * intensity, colour.b * intensity, 1};
+  if (!std::isfinite(l.colour.r) || !std::isfinite(l.colour.g) || !std::isfinite(l.colour.b))
+    fail_at(node, "color times intensity passes the single-precision range");
   if (kind == "point") {
     check_object(node, {"name", "type", "color", "intensity", "position"});
     l.kind = LightKind::Point;
@@ -188,6 +206,11 @@ Light read_light(const Node &node, size_t index) {
     V3 n = cross(l.edge_u, l.edge_v); // -y for the untransformed rectangle
     l.area = length(n);
     l.normal = normalize(n);
+    // A scale near the ends of the double range can still make the area
+    // overflow or vanish, which leaves the light without a normal.
+    if (!finite(l.position) || !(l.area > 0) || !std::isfinite(l.area))
+      fail_at(has(node, "transform") ? member(node, "transform") : node,
+              "the light's size and transform leave it no finite, nonzero area");
     if (has(node, "samples")) l.samples = read_int_in(member(node, "samples"), 1, 4096);
     if (has(node, "visible")) l.visible = read_bool(member(node, "visible"));
   } else {
@@ -258,13 +281,18 @@ Object read_object(const Node &node, size_t index, const std::vector<Light> &lig
     try {
       o.shape.mesh = load_obj(path, t);
     } catch (const std::exception &ex) {
-      fail_at(file, "cannot read the mesh '" + path + "': " + ex.what());
+      fail_at(file, "cannot read the mesh '" + escape_bytes(path) + "': " + ex.what());
     }
   } else {
     fail(shape, "\"sphere\", \"box\", \"quad\" or \"mesh\"");
   }
   o.shape.transform = t;
-  invert(t, &o.shape.inverse); // every scale was checked nonzero, so t is invertible
+  // Every scale is nonzero, but their product may still overflow or vanish,
+  // and the renderer keeps vertices in single precision.
+  if (!invert(t, &o.shape.inverse) || !finite(t) || !finite(o.shape.inverse) ||
+      !finite(o.shape.mesh.positions))
+    fail_at(has(node, "transform") ? member(node, "transform") : node,
+            "the transform takes the shape beyond the range the renderer holds");
   if (has(node, "material")) o.material = read_material(member(node, "material"), lights);
   o.shape.needs_uv = o.material.kind == MaterialKind::Glass ? !o.material.glass.connections.empty()
                                                             : o.material.diffuse.textured;

@@ -23,7 +23,7 @@ void apply_fields(GlassParams &params, const Node &node, bool require_all) {
       "unknown glass field");
   for (auto it = node.value.begin(); it != node.value.end(); ++it)
     write_constant(params, *find_glass_field(it.key()),
-                   {*it, node.path + "." + it.key(), node.file});
+                   {*it, member_path(node.path, it.key()), node.file});
   if (!require_all) return;
   for (size_t i = 0; i < kGlassFieldCount; ++i)
     if (!node.value.contains(kGlassFields[i].name))
@@ -44,7 +44,7 @@ std::vector<Preset> parse_presets(const std::string &text, const std::string &fi
   std::vector<Preset> out;
   for (auto it = presets.value.begin(); it != presets.value.end(); ++it) {
     Preset p{it.key(), defaults};
-    apply_fields(p.values, {*it, "presets." + it.key(), file}, false);
+    apply_fields(p.values, {*it, member_path("presets", it.key()), file}, false);
     out.push_back(p);
   }
   return out;

@@ -15,8 +15,9 @@ Colour read_typed_value(const Node &node, FieldType type) {
   case FieldType::Colour:
     return read_colour(node);
   case FieldType::Vector: {
-    V3 v = read_v3(node);
-    return {static_cast<float>(v.x), static_cast<float>(v.y), static_cast<float>(v.z), 0};
+    if (!node.value.is_array() || node.value.size() != 3) fail(node, "an array of 3 numbers");
+    return {read_float(element(node, 0)), read_float(element(node, 1)),
+            read_float(element(node, 2)), 0};
   }
   case FieldType::Integer: {
     float v = static_cast<float>(read_int_in(node, -2147483647LL, 2147483647LL));
@@ -25,7 +26,7 @@ Colour read_typed_value(const Node &node, FieldType type) {
   case FieldType::Scalar:
     break;
   }
-  float v = static_cast<float>(read_number(node));
+  float v = read_float(node);
   return {v, v, v, v};
 }
 
