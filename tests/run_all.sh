@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# The whole test suite, four ways, the fuzzers and a thread check: Release with the x86-64 stubs, the same
-# under AddressSanitizer and UndefinedBehaviorSanitizer, Release with the
-# portable C++ stubs, and the Windows module (vitrel.dll, cross-built with
-# mingw-w64) with its test programs run under Wine; and the renderer's threaded
-# tests under ThreadSanitizer. Warnings are errors. The
+# The whole test suite, four ways, with the fuzzers and a thread check:
+# Release with the x86-64 stubs, the same under AddressSanitizer and
+# UndefinedBehaviorSanitizer, Release with the portable C++ stubs, and the
+# Windows module (vitrel.dll, cross-built with mingw-w64) with its test
+# programs run under Wine; the renderer's threaded tests under
+# ThreadSanitizer; the module and scene fuzzers (clang's libFuzzer) for a
+# fixed, seeded number of inputs. Warnings are errors. The
 # benchmarks are built, not run. The Release and Windows builds are also
 # installed and used as an integrator would; the Release build renders the
 # gallery small and a frame on a local Slurm cluster.
