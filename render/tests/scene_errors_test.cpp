@@ -182,8 +182,8 @@ TEST(SceneErrors, IntegersPastSixtyFourBitsAreOutOfRange) {
             "bad.json: objects[0].material.light_mode: expected an integer from -2147483648 to "
             "2147483647, got 18446744073709551615");
   EXPECT_EQ(load_error(R"({"options": {"photon_depth": 18446744073709551614}})"),
-            "bad.json: options.photon_depth: expected an integer from 0 to 64, got "
-            "18446744073709551614");
+            "bad.json: options.photon_depth: expected an integer from 0 to " +
+                std::to_string(kMaxNestedLevels - 1) + ", got 18446744073709551614");
   EXPECT_EQ(load_error(R"({"options": {"caustic_photons": 18446744073709551615}})"),
             "bad.json: options.caustic_photons: expected at most 89478485 photons (the photon map "
             "takes 48 bytes a photon and at most 4 GiB), got 18446744073709551615");
