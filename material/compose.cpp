@@ -1,7 +1,5 @@
 // Adding the traced light to the result: each colour is absorbed on the side
 // of the surface its ray ran through, then weighted by its share.
-#include <cfloat>
-#include <cmath>
 
 #include "material/glass.h"
 
@@ -19,8 +17,7 @@ void absorb_traced(HostState *state, const GlassParams *params, Medium medium, T
 // is then dropped rather than made infinite.
 float refracted_share(const FresnelSplit &s) {
   const double in = s.sides.ior_in, out = s.sides.ior_out;
-  const double share = in * in / (out * out) * s.transmittance;
-  return std::fabs(share) <= FLT_MAX ? to_single(share) : 0.0f;
+  return to_single_or_dropped(in * in / (out * out) * s.transmittance);
 }
 
 } // namespace glass

@@ -3,8 +3,6 @@
 // ray, picked by the renderer; blur and dispersion stop at their own depth.
 // The ray falloff is the one renderer setting the shader changes, and only
 // for the traces it makes.
-#include <cfloat>
-#include <cmath>
 
 #include "host/ops.h"
 #include "material/glass.h"
@@ -23,10 +21,7 @@ enum SinglePathMode : int32_t { kIgnoreQuery = 0, kSingleUnsampled = 2 };
 // share it assigned to the ray it picked over the share the ray carries. A
 // pick whose share is 0 (or so small that the ratio overflows) carries no
 // light, so it is weighted by 0 instead of an infinity or a NaN.
-float compensation(float picked, float share) {
-  const double w = wide(picked) / share;
-  return std::fabs(w) <= FLT_MAX ? to_single(w) : 0.0f;
-}
+float compensation(float picked, float share) { return to_single_or_dropped(wide(picked) / share); }
 
 PathChoice renderer_choice(HostState *state, const FresnelSplit &s) {
   // The alpha carries the share too: a renderer may weigh all four channels.

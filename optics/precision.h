@@ -6,6 +6,7 @@
 #define VITREL_OPTICS_PRECISION_H
 
 #include <cfloat>
+#include <cmath>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -39,6 +40,15 @@ inline float to_single_saturated(double x) {
   const double below = FLT_MAX < x ? FLT_MAX : x;
   return static_cast<float>(-FLT_MAX > below ? -FLT_MAX : below);
 #endif
+}
+
+// Stores a ratio that weights light (a refracted share, a single-path
+// compensation) in single precision, or 0 where it has no meaning there: a
+// division by an index or a share of 0 gives infinity or NaN, and one by a
+// value near 0 leaves the single-precision range. The light it would weight is
+// then dropped rather than made infinite.
+inline float to_single_or_dropped(double ratio) {
+  return std::fabs(ratio) <= FLT_MAX ? to_single(ratio) : 0.0f;
 }
 
 // The colour channels the shaders work on; the alpha has rules of its own.
