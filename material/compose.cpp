@@ -1,6 +1,5 @@
 // Adding the traced light to the result: each colour is absorbed on the side
 // of the surface its ray ran through, then weighted by its share.
-
 #include "material/glass.h"
 
 namespace glass {
