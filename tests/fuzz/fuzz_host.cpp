@@ -30,6 +30,10 @@ namespace {
 // has no other state to pass, and a host would read a wrong one as its own.
 } // namespace
 
+bool finite(const Colour &c) {
+  return std::isfinite(c.r) && std::isfinite(c.g) && std::isfinite(c.b) && std::isfinite(c.a);
+}
+
 bool tracing() {
   static const bool on = std::getenv("VITREL_FUZZ_TRACE") != nullptr;
   return on;
@@ -73,10 +77,6 @@ Vector answer_vector(HostScript &s) {
   return v;
 }
 
-bool finite(const Colour &c) {
-  return std::isfinite(c.r) && std::isfinite(c.g) && std::isfinite(c.b) && std::isfinite(c.a);
-}
-
 // A trace: hit or miss, the child it leaves (one of the prepared children,
 // whose distances the input chose, or none) and the colour it delivers.
 int trace(Colour *out, HostState *state) {
@@ -106,12 +106,11 @@ void direction(Vector *out, HostState *state) {
 // resets its counter mid-loop could loop forever: the call cap stops it.
 bool grant_sample(HostScript &s, int count) {
   if (exhausted(s)) fail("the shader did not end a sampling loop the host had ended");
-  static int granted = 0;
   if (count == 0) {
     const uint8_t b = s.answers.byte();
-    granted = b >= 250 ? kMaxSamplesPerLoop : b % 9;
+    s.samples_granted = b >= 250 ? kMaxSamplesPerLoop : b % 9;
   }
-  return count < granted;
+  return count < s.samples_granted;
 }
 
 int continuation(Colour *energy, HostState *state, Vector *dir) {

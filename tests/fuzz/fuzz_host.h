@@ -51,6 +51,10 @@ struct HostScript {
   HostState *last_child = nullptr;
   bool traced = false;
 
+  // Samples the host grants the sampling loop in progress, drawn when the
+  // loop starts (its counter is 0).
+  int samples_granted = 0;
+
   int calls = 0;
   // Set once the host (or the record, or the state) has handed the shader a
   // NaN or an infinity: only before that must the shader's output be finite.
@@ -64,6 +68,9 @@ HostScript &script();
 // a failing input.
 bool tracing();
 void trace_line(const char *format, ...) __attribute__((format(printf, 1, 2)));
+
+// All four channels finite.
+bool finite(const Colour &c);
 
 // Stops the fuzzer with a message on the real standard error.
 [[noreturn]] void fail(const char *what);

@@ -73,10 +73,6 @@ void check_diagnostics(const std::string &text) {
 
 bool same_bits(const void *a, const void *b, size_t n) { return std::memcmp(a, b, n) == 0; }
 
-bool finite(const Colour &c) {
-  return std::isfinite(c.r) && std::isfinite(c.g) && std::isfinite(c.b) && std::isfinite(c.a);
-}
-
 // Of its own state the material shader may write the normal, dot_nd, both
 // indices and the refraction volume, the photon shader only the latter three;
 // `child` is the host's, set by its traces.

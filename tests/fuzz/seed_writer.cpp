@@ -90,7 +90,8 @@ void save(const std::string &dir, const Seed &seed) {
   for (uint8_t b : seed.script.bytes()) out.byte(b);
   const std::string path = dir + "/" + seed.name;
   FILE *f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr || std::fwrite(out.bytes().data(), 1, out.bytes().size(), f) != out.bytes().size()) {
+  if (f == nullptr ||
+      std::fwrite(out.bytes().data(), 1, out.bytes().size(), f) != out.bytes().size()) {
     std::perror(path.c_str());
     std::exit(1);
   }
