@@ -71,6 +71,13 @@ void refract_and_fresnel(Writer &w, float fresnel) {
   w.scalar(fresnel);
 }
 
+// Query 142 left unanswered, then the mirror direction: what a plain hit asks
+// between its Fresnel split and its traces.
+void query_and_mirror(Writer &w) {
+  w.byte(0);
+  direction(w, {0.0f, 0.0f, 1.0f});
+}
+
 struct Seed {
   const char *name;
   GlassParams params;
@@ -111,8 +118,7 @@ int main(int argc, char **argv) {
   {
     Seed s{"clear_glass_entered", clear_glass(), camera_ray(), {}, 0, {}};
     refract_and_fresnel(s.script, 0.04f);
-    s.script.byte(0); // query 142 unanswered
-    direction(s.script, {0.0f, 0.0f, 1.0f});
+    query_and_mirror(s.script);
     trace_hit(s.script, grey);
     trace_hit(s.script, {0.9f, 0.9f, 0.9f, 1.0f});
     save(dir, s);
@@ -125,8 +131,7 @@ int main(int argc, char **argv) {
     s.params.outside_medium = 1;
     s.params.inside_color = {0.9f, 0.5f, 0.2f, 1.0f};
     refract_and_fresnel(s.script, 0.1f);
-    s.script.byte(0);
-    direction(s.script, {0.0f, 0.0f, 1.0f});
+    query_and_mirror(s.script);
     trace_hit(s.script, grey);
     trace_hit(s.script, grey);
     save(dir, s);
@@ -147,8 +152,7 @@ int main(int argc, char **argv) {
     s.script.byte(1); // irradiance written
     s.script.colour({0.1f, 0.1f, 0.1f, 1.0f});
     s.script.byte(1);
-    s.script.byte(0);
-    direction(s.script, {0.0f, 0.0f, 1.0f});
+    query_and_mirror(s.script);
     trace_hit(s.script, grey);
     trace_hit(s.script, grey);
     save(dir, s);
@@ -158,8 +162,7 @@ int main(int argc, char **argv) {
     s.params.blur = 0.2f;
     s.params.samples = 4;
     refract_and_fresnel(s.script, 0.04f);
-    s.script.byte(0);
-    direction(s.script, {0.0f, 0.0f, 1.0f});
+    query_and_mirror(s.script);
     for (int loop = 0; loop < 2; ++loop) {
       sampler(s.script, 3);
       for (int i = 0; i < 3; ++i) {
@@ -175,8 +178,7 @@ int main(int argc, char **argv) {
     s.params.blur = 0.05f;
     s.params.samples = 3;
     refract_and_fresnel(s.script, 0.04f);
-    s.script.byte(0);
-    direction(s.script, {0.0f, 0.0f, 1.0f});
+    query_and_mirror(s.script);
     sampler(s.script, 2);
     for (int i = 0; i < 2; ++i) {
       sample_values(s.script, 0.3, 0.6, 0.2 + 0.5 * i, 2);
