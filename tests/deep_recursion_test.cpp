@@ -143,15 +143,7 @@ protected:
     levels = depth;
     traces = 0;
     frame_at.assign(static_cast<size_t>(depth) + 1, 0);
-    states.assign(static_cast<size_t>(depth) + 1, HostState{});
-    for (HostState &s : states) {
-      s.direction = {0.0f, 0.0f, -1.0f};
-      s.normal = {0.0f, 0.0f, 1.0f};
-      s.dot_nd = -1.0f;
-      s.shader = &shader;
-      s.camera = &camera;
-      s.options = &options;
-    }
+    states.assign(static_cast<size_t>(depth) + 1, testhost::camera_ray(&shader, &camera, &options));
     result = {9.0f, 9.0f, 9.0f, 9.0f};
     returned = module().shade(&result, &states[0], &block.params);
   }

@@ -104,14 +104,20 @@ void ParamBlock::connect(const void *field, int32_t flag) {
   std::memcpy(at, &flag, sizeof flag);
 }
 
+HostState camera_ray(HostShader *shader, HostCamera *camera, HostOptions *options) {
+  HostState s{};
+  s.direction = {0.0f, 0.0f, -1.0f};
+  s.normal = {0.0f, 0.0f, 1.0f};
+  s.dot_nd = -1.0f;
+  s.shader = shader;
+  s.camera = camera;
+  s.options = options;
+  return s;
+}
+
 StateBlock::StateBlock() {
   std::memset(this, 0, sizeof *this);
-  state.direction = {0.0f, 0.0f, -1.0f};
-  state.normal = {0.0f, 0.0f, 1.0f};
-  state.dot_nd = -1.0f;
-  state.shader = &shader;
-  state.camera = &camera;
-  state.options = &options;
+  state = camera_ray(&shader, &camera, &options);
   options.reflection_depth_limit = 6;
   options.refraction_depth_limit = 6;
 }

@@ -86,6 +86,10 @@ struct ParamBlock {
   Tag *lights() { return params.lights; }
 };
 
+// A camera ray's state on the front side, depth 0: unit direction (0, 0, -1)
+// and normal (0, 0, 1), with the records given.
+HostState camera_ray(HostShader *shader, HostCamera *camera, HostOptions *options);
+
 // A camera-ray state on the front side, depth 0, with its own shader, camera
 // and options records, unit direction (0, 0, -1) and normal (0, 0, 1).
 struct StateBlock {
