@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "host/ops.h"
-#include "shader/exports.h"
+#include <vitrel/host/ops.h>
+#include <vitrel/shader/exports.h>
 
 namespace bench {
 

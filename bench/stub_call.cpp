@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "host/binding.h"
-#include "shader/exports.h"
+#include <vitrel/shader/exports.h>
 
 extern "C" float trivial_op(float exponent, HostState *, Vector *);
 

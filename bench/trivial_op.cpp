@@ -1,7 +1,7 @@
 // The trivial host operation the call-cost benchmark reaches three ways. It is
 // exported under the operation's own name, for the stub's lookup, and under a
 // second name, for an ordinary call through the PLT.
-#include "host/ops.h"
+#include <vitrel/host/ops.h>
 
 extern "C" __attribute__((visibility("default"))) float trivial_op(float exponent, HostState *,
                                                                    Vector *) {

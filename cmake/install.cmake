@@ -1,7 +1,7 @@
 # What `cmake --install` lays out under a prefix, the same on every platform:
 #   lib/vitrel/vitrel.so (vitrel.dll)      the module a renderer loads
-#   include/vitrel/{host,shader}/*.h       the host records and the exports;
-#                                          include/vitrel is the include root
+#   include/vitrel/...                     the public headers; include/ is the
+#                                          include root: #include <vitrel/vitrel.h>
 #   lib/cmake/vitrel/                      find_package(vitrel CONFIG)
 #   lib/pkgconfig/vitrel.pc                pkg-config vitrel
 #   lib/vitrel/vitrel-render, bin/vitrel-render (a link to it), when built
@@ -9,20 +9,15 @@
 include(CMakePackageConfigHelpers)
 
 set(VITREL_MODULE_DIR lib/vitrel)
-set(VITREL_INCLUDE_DIR include/vitrel)
+set(VITREL_INCLUDE_DIR include)
 set(VITREL_CMAKE_DIR lib/cmake/vitrel)
 
 install(TARGETS vitrel LIBRARY DESTINATION ${VITREL_MODULE_DIR} RUNTIME DESTINATION ${VITREL_MODULE_DIR})
-install(FILES host/state.h host/ops.h DESTINATION ${VITREL_INCLUDE_DIR}/host)
-install(FILES shader/params.h shader/exports.h DESTINATION ${VITREL_INCLUDE_DIR}/shader)
+install(DIRECTORY include/vitrel DESTINATION ${VITREL_INCLUDE_DIR})
 
 # A host compiles against the headers alone and opens the module at run time,
-# so the only target to link is a header-only one.
-add_library(vitrel_headers INTERFACE)
-add_library(vitrel::headers ALIAS vitrel_headers)
+# so the only target to link is the header-only vitrel::headers.
 set_target_properties(vitrel_headers PROPERTIES EXPORT_NAME headers)
-target_include_directories(vitrel_headers INTERFACE
-  $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}> $<INSTALL_INTERFACE:${VITREL_INCLUDE_DIR}>)
 install(TARGETS vitrel_headers EXPORT vitrelTargets)
 install(EXPORT vitrelTargets NAMESPACE vitrel:: DESTINATION ${VITREL_CMAKE_DIR})
 

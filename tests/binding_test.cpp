@@ -15,7 +15,7 @@
 
 #include "host/binding.h"
 #include "host/platform.h"
-#include "shader/exports.h"
+#include <vitrel/shader/exports.h>
 
 namespace {
 

@@ -2,7 +2,7 @@
  * clear glass sphere in front of a constant environment.
  *
  * A renderer that wants the glass does what this program does:
- *   1. export the 25 operations of host/ops.h from its own executable, by
+ *   1. export the 25 operations of <vitrel/host/ops.h> from its own executable, by
  *      those names (here: the functions below, linked with ENABLE_EXPORTS);
  *   2. open the module and hand it the renderer's own module handle, in which
  *      the module looks every operation up by name on first use;
@@ -20,8 +20,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include "host/ops.h"
-#include "shader/params.h"
+#include <vitrel/vitrel.h>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -43,7 +42,7 @@ static void *find_export(void *module, const char *name) { return dlsym(module, 
 #define VITREL_MODULE_PATH "vitrel.so"
 #endif
 
-enum { RAY_CAMERA = 0, RAY_REFLECT = 2, RAY_REFRACT = 3, MAX_DEPTH = 32 };
+enum { MAX_DEPTH = 32 };
 
 /* ---- The scene: a unit sphere of clear glass in a uniform environment. ---- */
 
@@ -97,8 +96,7 @@ static RayState slots[MAX_DEPTH + 1];
 
 static RayState *ray_state(HostState *s) { return (RayState *)s; }
 
-typedef int (*ShadeFn)(Colour *, HostState *, GlassParams *);
-static ShadeFn shade_glass;
+static VitrelShaderFunction *shade_glass;
 
 static double dot3(const double a[3], const double b[3]) {
   return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
@@ -155,9 +153,9 @@ static int trace(Colour *out, HostState *state, const Vector *dir, int ray_type)
     *c = (HostState){0};
     c->ray_type = ray_type;
     c->parent = state;
-    c->reflection_level = state->reflection_level + (ray_type == RAY_REFLECT);
-    c->refraction_level = state->refraction_level + (ray_type == RAY_REFRACT);
-    c->volume = ray_type == RAY_REFRACT ? state->refraction_volume : state->volume;
+    c->reflection_level = state->reflection_level + (ray_type == VITREL_RAY_REFLECT);
+    c->refraction_level = state->refraction_level + (ray_type == VITREL_RAY_REFRACT);
+    c->volume = ray_type == VITREL_RAY_REFRACT ? state->refraction_volume : state->volume;
     set_hit(child, parent->point, d, t);
     state->child = c;
     if (shade_glass(out, c, &glass)) return 1;
@@ -169,11 +167,11 @@ static int trace(Colour *out, HostState *state, const Vector *dir, int ray_type)
 /* ---- The 25 host operations. ---- */
 
 HOST_OPERATION int mi_trace_reflection(Colour *out, HostState *state, Vector *dir) {
-  return trace(out, state, dir, RAY_REFLECT);
+  return trace(out, state, dir, VITREL_RAY_REFLECT);
 }
 
 HOST_OPERATION int mi_trace_refraction(Colour *out, HostState *state, Vector *dir) {
-  return trace(out, state, dir, RAY_REFRACT);
+  return trace(out, state, dir, VITREL_RAY_REFRACT);
 }
 
 HOST_OPERATION int mi_trace_environment(Colour *out, HostState *state, Vector *dir) {
@@ -325,11 +323,6 @@ HOST_OPERATION int mi_transmission_dir_specular(Vector *out, HostState *state, f
 
 /* ---- Loading the module and shading one ray. ---- */
 
-typedef int (*VersionFn)(void);
-typedef int (*InitFn)(HostState *, GlassParams *, int *);
-typedef void (*ExitFn)(HostState *, GlassParams *);
-typedef int (*SetHandleFn)(void *);
-
 static void *need(void *module, const char *name) {
   void *symbol = find_export(module, name);
   if (symbol == NULL) {
@@ -348,18 +341,20 @@ int main(int argc, char **argv) {
   }
   /* The loaders hand out addresses as object pointers; the platforms
    * guarantee they convert to the function pointers they are. */
-  SetHandleFn set_handle = (SetHandleFn)need(module, "miSetModuleHandle");
-  VersionFn version = (VersionFn)need(module, "vitrel_version");
-  VersionFn photon_version = (VersionFn)need(module, "vitrel_photon_version");
-  InitFn init = (InitFn)need(module, "vitrel_init");
-  InitFn photon_init = (InitFn)need(module, "vitrel_photon_init");
-  ExitFn exit_shader = (ExitFn)need(module, "vitrel_exit");
-  ExitFn photon_exit = (ExitFn)need(module, "vitrel_photon_exit");
-  shade_glass = (ShadeFn)need(module, "vitrel");
+  VitrelSetModuleHandleFunction *set_handle =
+      (VitrelSetModuleHandleFunction *)need(module, "miSetModuleHandle");
+  VitrelVersionFunction *version = (VitrelVersionFunction *)need(module, "vitrel_version");
+  VitrelVersionFunction *photon_version =
+      (VitrelVersionFunction *)need(module, "vitrel_photon_version");
+  VitrelInitFunction *init = (VitrelInitFunction *)need(module, "vitrel_init");
+  VitrelInitFunction *photon_init = (VitrelInitFunction *)need(module, "vitrel_photon_init");
+  VitrelExitFunction *exit_shader = (VitrelExitFunction *)need(module, "vitrel_exit");
+  VitrelExitFunction *photon_exit = (VitrelExitFunction *)need(module, "vitrel_photon_exit");
+  shade_glass = (VitrelShaderFunction *)need(module, "vitrel");
 
   /* Before any shader call: the operations are looked up in this program. */
   set_handle(own_module());
-  if (version() != 1 || photon_version() != 1) {
+  if (version() != VITREL_INTERFACE_VERSION || photon_version() != VITREL_INTERFACE_VERSION) {
     fprintf(stderr, "minimal_host: the module speaks another interface version\n");
     return 1;
   }
@@ -367,7 +362,7 @@ int main(int argc, char **argv) {
   /* The camera ray: from z = -4 towards the sphere, off centre so that it
    * bends, and far enough from the rim that it enters. */
   RayState *root = &slots[0];
-  root->host = (HostState){.ray_type = RAY_CAMERA};
+  root->host = (HostState){.ray_type = VITREL_RAY_EYE};
   int instance_request = 1;
   init(&root->host, NULL, &instance_request);
   photon_init(&root->host, NULL, &instance_request);

@@ -1,6 +1,6 @@
 // A stand-in for a broken shader module: a wrong interface version, or an
 // export missing.
-#include "shader/exports.h"
+#include <vitrel/shader/exports.h>
 
 extern "C" {
 int vitrel_version(void) { return FAKE_VERSION; }

@@ -4,11 +4,11 @@
 #include <cstring>
 #include <gtest/gtest.h>
 
-#include "host/ops.h"
 #include "scene/glass_material.h"
 #include "shading/scatter.h"
 #include "shading/textures.h"
 #include "test_scenes.h"
+#include <vitrel/host/ops.h>
 
 namespace vr {
 namespace {

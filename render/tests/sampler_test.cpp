@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 #include <set>
 
-#include "host/ops.h"
 #include "sampler/path_sampling.h"
 #include "sampler/sobol.h"
 #include "test_scenes.h"
+#include <vitrel/host/ops.h>
 
 namespace vr {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdarg>
 #include <cstring>
 
-#include "host/ops.h"
+#include <vitrel/host/ops.h>
 
 #ifndef BINDING_HOST_FULL
 #define BINDING_HOST_FULL 0

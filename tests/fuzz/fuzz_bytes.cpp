@@ -1,4 +1,4 @@
-#include "tests/fuzz/fuzz_bytes.h"
+#include "fuzz/fuzz_bytes.h"
 
 #include <cmath>
 #include <limits>

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-#include "host/state.h"
+#include <vitrel/host/state.h>
 
 namespace fuzz {
 

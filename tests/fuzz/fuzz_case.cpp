@@ -1,4 +1,4 @@
-#include "tests/fuzz/fuzz_case.h"
+#include "fuzz/fuzz_case.h"
 
 #include <cstddef>
 #include <cstring>

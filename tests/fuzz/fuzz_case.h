@@ -6,10 +6,10 @@
 #ifndef VITREL_TESTS_FUZZ_FUZZ_CASE_H
 #define VITREL_TESTS_FUZZ_FUZZ_CASE_H
 
-#include "shader/params.h"
-#include "tests/fuzz/fuzz_bytes.h"
-#include "tests/fuzz/fuzz_host.h"
-#include "tests/fuzz/guarded_arena.h"
+#include "fuzz/fuzz_bytes.h"
+#include "fuzz/fuzz_host.h"
+#include "fuzz/guarded_arena.h"
+#include <vitrel/shader/params.h>
 
 namespace fuzz {
 

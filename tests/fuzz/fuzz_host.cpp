@@ -1,4 +1,4 @@
-#include "tests/fuzz/fuzz_host.h"
+#include "fuzz/fuzz_host.h"
 
 #include <cmath>
 #include <cstdarg>
@@ -8,7 +8,7 @@
 #include <limits>
 #include <utility>
 
-#include "tests/fuzz/stderr_capture.h"
+#include "fuzz/stderr_capture.h"
 
 namespace fuzz {
 

@@ -8,9 +8,9 @@
 
 #include <cstddef>
 
-#include "host/ops.h"
-#include "shader/params.h"
-#include "tests/fuzz/fuzz_bytes.h"
+#include "fuzz/fuzz_bytes.h"
+#include <vitrel/host/ops.h>
+#include <vitrel/shader/params.h>
 
 namespace fuzz {
 

@@ -1,4 +1,4 @@
-#include "tests/fuzz/guarded_arena.h"
+#include "fuzz/guarded_arena.h"
 
 #include <sanitizer/asan_interface.h>
 #include <sys/mman.h>

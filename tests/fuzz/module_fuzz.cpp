@@ -15,13 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "host/ray_types.h"
+#include "fuzz/fuzz_case.h"
+#include "fuzz/fuzz_host.h"
+#include "fuzz/guarded_arena.h"
+#include "fuzz/stderr_capture.h"
+#include "host/ray_sets.h"
 #include "host_libraries.h"
-#include "shader/exports.h"
-#include "tests/fuzz/fuzz_case.h"
-#include "tests/fuzz/fuzz_host.h"
-#include "tests/fuzz/guarded_arena.h"
-#include "tests/fuzz/stderr_capture.h"
+#include <vitrel/shader/exports.h>
 
 namespace fuzz {
 

@@ -3,7 +3,7 @@
 // The fuzz build links this file into several host libraries, whose version
 // scripts export all of the names, none, or all but one range of slots, so
 // that the module's lookups by name fail where an input asks for it.
-#include "tests/fuzz/fuzz_host.h"
+#include "fuzz/fuzz_host.h"
 
 #define FUZZ_FORWARD_OPERATION(slot, ret, name, params, args)                                      \
   extern "C" __attribute__((visibility("default"))) ret name params {                              \

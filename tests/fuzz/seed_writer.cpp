@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/fuzz/fuzz_case.h"
+#include "fuzz/fuzz_case.h"
 
 namespace {
 

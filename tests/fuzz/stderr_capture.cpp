@@ -1,4 +1,4 @@
-#include "tests/fuzz/stderr_capture.h"
+#include "fuzz/stderr_capture.h"
 
 #include <sanitizer/common_interface_defs.h>
 #include <sys/mman.h>

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "host/ops.h"
-#include "shader/exports.h"
-#include "shader/params.h"
+#include <vitrel/host/ops.h>
+#include <vitrel/shader/exports.h>
+#include <vitrel/shader/params.h>
 
 namespace testhost {
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the Debian package of a build, installs it with apt-get as a user
-# would, builds and runs the minimal host against the system's copy (found by
-# find_package from /usr alone), renders with /usr/bin/vitrel-render, then
+# would, builds and runs the minimal host and the outside C++ consumer against
+# the system's copy (found by find_package from /usr alone), renders with /usr/bin/vitrel-render, then
 # removes the package and checks that nothing of it is left. Needs root and
 # changes the system, so the test run does it only where asked (CI, or
 # VITREL_DEB_TEST=1).
@@ -29,7 +29,10 @@ apt-get install -y "${deb}" >"${build}/deb-install.log" 2>&1 ||
   { cat "${build}/deb-install.log"; fail "apt-get install failed"; }
 trap 'apt-get purge -y vitrel >/dev/null 2>&1 || true' EXIT
 
-rm -rf "${build}/deb-host"
+rm -rf "${build}/deb-host" "${build}/deb-consumer"
+cmake -S "${root}/tests/package/consumer" -B "${build}/deb-consumer" -DCMAKE_CXX_FLAGS="-Wall -Wextra -Werror" >/dev/null
+cmake --build "${build}/deb-consumer" >/dev/null
+"${build}/deb-consumer/vitrel_consumer" || fail "the outside consumer fails against /usr"
 cmake -S "${root}/examples/minimal_host" -B "${build}/deb-host" -DCMAKE_C_FLAGS="-Wall -Wextra -Werror" >/dev/null
 cmake --build "${build}/deb-host" >/dev/null
 "${build}/deb-host/minimal_host" | grep '^colour ' || fail "the minimal host fails against /usr"

@@ -5,7 +5,7 @@
 #define VITREL_RENDER_ABI_HOST_VALUES_H
 
 #include "core/vec.h"
-#include "host/state.h"
+#include <vitrel/host/state.h>
 
 namespace vr {
 

@@ -9,6 +9,7 @@
 #include "core/error.h"
 #include "image/image_io.h"
 #include "render/render.h"
+#include "scene/glass_material.h"
 #include "scene/load_scene.h"
 #include "shading/render_state.h"
 
@@ -70,8 +71,7 @@ void check_output(const std::string &path) {
 std::vector<GlassParams *> glass_instances(Scene &scene) {
   std::vector<GlassParams *> out;
   for (Object &o : scene.objects)
-    if (o.material.kind == MaterialKind::Glass)
-      out.push_back(reinterpret_cast<GlassParams *>(o.material.glass.block.data()));
+    if (o.material.kind == MaterialKind::Glass) out.push_back(glass_params(o.material.glass));
   return out;
 }
 

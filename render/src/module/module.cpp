@@ -20,10 +20,10 @@ void find_export(ShaderModule &m, const char *name, F *out) {
 }
 
 void check_version(const ShaderModule &m, const char *name, int answer) {
-  if (answer != kInterfaceVersion)
+  if (answer != VITREL_INTERFACE_VERSION)
     throw ModuleError("shader module '" + m.path + "': " + name + " answers " +
                       std::to_string(answer) + ", but this renderer speaks interface version " +
-                      std::to_string(kInterfaceVersion));
+                      std::to_string(VITREL_INTERFACE_VERSION));
 }
 
 } // namespace

@@ -7,29 +7,28 @@
 #include <string>
 #include <vector>
 
-#include "shader/exports.h"
+#include <vitrel/shader/exports.h>
 
 namespace vr {
 
+// The module's nine exports, typed as the public header declares them.
 struct ShaderModule {
   void *handle = nullptr;
   std::string path;
-  int (*version)(void) = nullptr;
-  int (*photon_version)(void) = nullptr;
-  int (*init)(HostState *, GlassParams *, int *) = nullptr;
-  int (*photon_init)(HostState *, GlassParams *, int *) = nullptr;
-  void (*exit)(HostState *, GlassParams *) = nullptr;
-  void (*photon_exit)(HostState *, GlassParams *) = nullptr;
-  int (*shade)(Colour *, HostState *, GlassParams *) = nullptr;
-  int (*shade_photon)(Colour *, HostState *, GlassParams *) = nullptr;
-  int (*set_module_handle)(void *) = nullptr;
+  decltype(&vitrel_version) version = nullptr;
+  decltype(&vitrel_photon_version) photon_version = nullptr;
+  decltype(&vitrel_init) init = nullptr;
+  decltype(&vitrel_photon_init) photon_init = nullptr;
+  decltype(&vitrel_exit) exit = nullptr;
+  decltype(&vitrel_photon_exit) photon_exit = nullptr;
+  decltype(&vitrel) shade = nullptr;
+  decltype(&vitrel_photon) shade_photon = nullptr;
+  decltype(&miSetModuleHandle) set_module_handle = nullptr;
 };
 
-constexpr int kInterfaceVersion = 1;
-
 // Opens the module, finds its nine exports, checks both shaders answer
-// version 1 and names the renderer's own module to it. Throws ModuleError
-// naming the file and what is wrong.
+// VITREL_INTERFACE_VERSION and names the renderer's own module to it. Throws
+// ModuleError naming the file and what is wrong.
 ShaderModule load_module(const std::string &path);
 
 // vitrel.so in the folder of the running executable.

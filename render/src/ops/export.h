@@ -3,8 +3,8 @@
 #ifndef VITREL_RENDER_OPS_EXPORT_H
 #define VITREL_RENDER_OPS_EXPORT_H
 
-#include "host/ops.h"
 #include "shading/render_state.h"
+#include <vitrel/host/ops.h>
 
 #define VR_HOST_OPERATION extern "C" __attribute__((visibility("default")))
 

@@ -1,17 +1,17 @@
 // Tracing operations.
 #include "ops/export.h"
 #include "shading/environment.h"
-#include "shading/ray_kinds.h"
 #include "shading/tracer.h"
+#include <vitrel/host/state.h>
 
 using namespace vr;
 
 VR_HOST_OPERATION int mi_trace_reflection(Colour *out, HostState *state, Vector *dir) {
-  return trace_secondary(*render_state(state), kRayReflect, to_v3(*dir), out) ? 1 : 0;
+  return trace_secondary(*render_state(state), VITREL_RAY_REFLECT, to_v3(*dir), out) ? 1 : 0;
 }
 
 VR_HOST_OPERATION int mi_trace_refraction(Colour *out, HostState *state, Vector *dir) {
-  return trace_secondary(*render_state(state), kRayRefract, to_v3(*dir), out) ? 1 : 0;
+  return trace_secondary(*render_state(state), VITREL_RAY_REFRACT, to_v3(*dir), out) ? 1 : 0;
 }
 
 VR_HOST_OPERATION int mi_trace_environment(Colour *out, HostState *state, Vector *dir) {

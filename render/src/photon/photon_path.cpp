@@ -1,6 +1,7 @@
 #include "photon/photon_path.h"
 
 #include "photon/stored_photon.h"
+#include "scene/glass_material.h"
 #include "shading/tracer.h"
 
 namespace vr {
@@ -31,8 +32,7 @@ bool shade_photon_hit(RenderState &s, Colour energy) {
   Object &o = const_cast<Object &>(rc.scene->objects[s.object]);
   if (!lit_by(o, light_of_path(s))) return true;
   if (o.material.kind == MaterialKind::Glass) {
-    auto *params = reinterpret_cast<GlassParams *>(o.material.glass.block.data());
-    return rc.module->shade_photon(&energy, &s.host, params) != 0;
+    return rc.module->shade_photon(&energy, &s.host, glass_params(o.material.glass)) != 0;
   }
   shade_diffuse_photon(s, energy);
   return true;

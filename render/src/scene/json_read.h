@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "core/vec.h"
-#include "host/state.h"
+#include <vitrel/host/state.h>
 
 namespace vr {
 

@@ -12,7 +12,7 @@
 #include "core/vec.h"
 #include "geometry/shape.h"
 #include "image/image.h"
-#include "shader/params.h"
+#include <vitrel/shader/params.h>
 
 namespace vr {
 

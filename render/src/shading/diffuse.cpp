@@ -2,8 +2,8 @@
 
 #include "shading/irradiance.h"
 #include "shading/lights.h"
-#include "shading/ray_kinds.h"
 #include "shading/textures.h"
+#include <vitrel/host/state.h>
 
 namespace vr {
 
@@ -13,7 +13,7 @@ Colour diffuse_albedo(const RenderState &s) {
 }
 
 Colour shade_diffuse(RenderState &s) {
-  bool gather_hit = s.host.ray_type == kRayGather;
+  bool gather_hit = s.host.ray_type == VITREL_RAY_GATHER;
   Colour light = direct_light(s, gather_hit ? 1 : INT_MAX);
   Colour e = compute_irradiance(s); // a gather hit's holds only its caustic
   light = {light.r + e.r, light.g + e.g, light.b + e.b, 1};

@@ -2,9 +2,9 @@
 
 #include "sampler/path_sampling.h"
 #include "sampler/sobol.h"
-#include "shading/ray_kinds.h"
 #include "shading/surface_optics.h"
 #include "shading/tracer.h"
+#include <vitrel/host/state.h>
 
 namespace vr {
 
@@ -19,7 +19,7 @@ Colour caustic_irradiance(RenderState &s) {
 
 Colour gathered_irradiance(RenderState &s) {
   int rays = s.thread->rc->scene->options.gather_rays;
-  if (rays <= 0 || s.host.ray_type == kRayGather) return {0, 0, 0, 1};
+  if (rays <= 0 || s.host.ray_type == VITREL_RAY_GATHER) return {0, 0, 0, 1};
   uint64_t seed = draw_seed(s.path);
   uint32_t scramble_u = sobol_scramble(seed, 0), scramble_v = sobol_scramble(seed, 1);
   Frame frame = frame_around(normalize(to_v3(s.host.normal)));

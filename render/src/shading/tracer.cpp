@@ -1,6 +1,7 @@
 #include "shading/tracer.h"
 
 #include "sampler/path_sampling.h"
+#include "scene/glass_material.h"
 #include "shading/diffuse.h"
 #include "shading/environment.h"
 #include "shading/ray_kinds.h"
@@ -22,8 +23,8 @@ RenderState *open_state(ThreadContext &tc, RenderState *parent, int32_t ray_type
   s.host.options = const_cast<HostOptions *>(&rc.options);
   s.host.ior_in = s.host.ior_out = 1;
   if (parent) {
-    bool reflected = ray_type == kRayReflect || is_photon_reflection(ray_type);
-    bool refracted = ray_type == kRayRefract || is_photon_transmission(ray_type);
+    bool reflected = is_reflection(ray_type);
+    bool refracted = is_refraction(ray_type);
     s.host.reflection_level = parent->host.reflection_level + reflected;
     s.host.refraction_level = parent->host.refraction_level + refracted;
     // A refracted ray (or transmitted photon) travels in the medium the
@@ -113,8 +114,7 @@ bool shade_state(RenderState &s, Colour *out) {
   }
   Object &o = const_cast<Object &>(rc.scene->objects[s.object]);
   if (o.material.kind == MaterialKind::Glass) {
-    auto *params = reinterpret_cast<GlassParams *>(o.material.glass.block.data());
-    return rc.module->shade(out, &s.host, params) != 0;
+    return rc.module->shade(out, &s.host, glass_params(o.material.glass)) != 0;
   }
   *out = shade_diffuse(s);
   return true;
@@ -128,7 +128,7 @@ V3 ray_origin(const RenderState &s, V3 dir) {
 }
 
 RenderState *open_root_hit(ThreadContext &tc, V3 origin, V3 dir, uint64_t seed) {
-  RenderState *s = open_state(tc, nullptr, kRayEye);
+  RenderState *s = open_state(tc, nullptr, VITREL_RAY_EYE);
   s->path.seed = seed;
   return fill_hit(*s, origin, dir, kNoFalloff, true) ? s : nullptr;
 }
@@ -180,7 +180,7 @@ bool trace_secondary(RenderState &parent, int32_t ray_type, V3 dir, Colour *out)
 
 void trace_gather(RenderState &parent, V3 dir, Colour *out) {
   ThreadContext &tc = *parent.thread;
-  RenderState *s = open_state(tc, &parent, kRayGather);
+  RenderState *s = open_state(tc, &parent, VITREL_RAY_GATHER);
   if (s != nullptr) {
     s->path.seed = child_seed(parent.path);
     if (fill_hit(*s, ray_origin(parent, dir), dir, kNoFalloff, false) && shade_state(*s, out))

@@ -1,4 +1,0 @@
-/* Compiles the header alone as C. */
-#include "host/ops.h"
-
-typedef int header_compiles_ops;
