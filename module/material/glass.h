@@ -89,6 +89,9 @@ void boost_reflection(HostState *state, const GlassParams *params, FresnelSplit 
 // of their own: folded into the shader's frame, their locals would all be held
 // at once on every level, whichever trace is running.
 #define VITREL_OWN_FRAME __attribute__((noinline))
+// What runs between a sampling loop and the renderer's trace is folded into
+// its caller in every build, so that it adds no frame to a level.
+#define VITREL_NO_FRAME __attribute__((always_inline)) inline
 
 // The coating and the highlights (material/opaque_layer.cpp). True when the
 // coating is fully opaque: the result and its alpha are then final.

@@ -15,10 +15,9 @@ namespace {
 
 // Traces one ray along `dir`; a ray that hits nothing sees the environment
 // instead, from no known distance. Adds the length of a ray that hit to
-// `distance_sum`. Inline, so that no frame of its own sits between a
-// sampling loop and the renderer's trace.
-inline void trace_ray(TraceKind kind, HostState *state, Vector *dir, Colour *colour,
-                      double *distance_sum) {
+// `distance_sum`.
+VITREL_NO_FRAME void trace_ray(TraceKind kind, HostState *state, Vector *dir, Colour *colour,
+                               double *distance_sum) {
   *colour = Colour{};
   const int hit = kind == TraceKind::reflection ? mi_trace_reflection(colour, state, dir)
                                                 : mi_trace_refraction(colour, state, dir);

@@ -28,23 +28,8 @@ std::vector<std::string> small_render(const std::string &out) {
   return {"--size", "8x6", "--spp", "1", "--photons", "0", "--threads", "1", "-o", out};
 }
 
-struct Outcome {
-  int code = -1;
-  std::string err;
-};
-
-// The command line in this process, with what it writes on standard error.
-Outcome run(std::vector<std::string> args) {
-  args.insert(args.begin(), "vitrel-render");
-  args.insert(args.end(), {"--module", VITREL_MODULE_PATH, "--quiet"});
-  std::vector<char *> argv;
-  for (std::string &a : args) argv.push_back(a.data());
-  testing::internal::CaptureStderr();
-  Outcome o;
-  o.code = run_cli(static_cast<int>(argv.size()), argv.data());
-  o.err = testing::internal::GetCapturedStderr();
-  return o;
-}
+using test::Outcome;
+using test::run;
 
 // Names in `folder` (not recursing), sorted.
 std::vector<std::string> entries(const std::string &folder) {

@@ -1,11 +1,13 @@
 #include "test_scenes.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "cli/cli.h"
 #include "shading/tracer.h"
 
 namespace vr::test {
@@ -73,6 +75,22 @@ struct TempFolder {
 };
 
 } // namespace
+
+Outcome run(std::vector<std::string> args) {
+  if (std::find(args.begin(), args.end(), "--module") == args.end())
+    args.insert(args.end(), {"--module", VITREL_MODULE_PATH});
+  args.insert(args.begin(), "vitrel-render");
+  args.push_back("--quiet");
+  std::vector<char *> argv;
+  for (std::string &a : args) argv.push_back(a.data());
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  Outcome o;
+  o.code = run_cli(static_cast<int>(argv.size()), argv.data());
+  o.err = testing::internal::GetCapturedStderr();
+  o.out = testing::internal::GetCapturedStdout();
+  return o;
+}
 
 std::string temp_path(const std::string &name) {
   static const TempFolder folder;

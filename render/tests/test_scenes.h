@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "image/framebuffer.h"
 #include "render/render.h"
@@ -33,6 +34,15 @@ void expect_same_pixels(const Framebuffer &piece, const Framebuffer &full);
 
 // The root state of a primary ray from origin along dir; fails the test on a miss.
 RenderState &probe(TestScene &t, V3 origin, V3 dir);
+
+// The command line run in this process, with the module under test (unless
+// the arguments name another) and no progress bar: its exit code, and what it writes on standard
+// output and standard error.
+struct Outcome {
+  int code = -1;
+  std::string out, err;
+};
+Outcome run(std::vector<std::string> args);
 
 std::string temp_path(const std::string &name);
 bool file_exists(const std::string &path);

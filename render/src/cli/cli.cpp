@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,8 +21,8 @@ namespace {
 struct Request {
   std::string scene, output = "vitrel.png", size, crop, module;
   int spp = 0, threads = 0;
-  long long photons = -1; // -1: as the scene says
-  bool single_path = false, quiet = false, stats = false;
+  std::optional<long long> photons; // none: as the scene says
+  bool single_path = false, quiet = false, stats = false, version = false;
 };
 
 struct UsageError : std::runtime_error {
@@ -102,16 +103,27 @@ void print_stats(const RenderStats &stats) {
                stats.rays / stats.seconds / stats.threads);
 }
 
+// The renderer's own version and the interface version of the module it
+// loads, which the renderer checked against its own.
+int print_version(const Request &req) {
+  ShaderModule module = load_module(req.module.empty() ? default_module_path() : req.module);
+  std::printf("vitrel-render %s\nshader module %s, interface version %d\n", VR_VERSION,
+              module.path.c_str(), module.version());
+  return kExitOk;
+}
+
 int render(const Request &req) {
   check_output(req.output);
   Scene scene = req.scene.empty() ? load_default_scene() : load_scene_file(req.scene);
   if (!req.size.empty()) parse_size(req.size, &scene.camera);
   if (req.spp > 0) scene.options.samples = req.spp;
-  if (req.photons >= 0) {
-    if (req.photons > kMaxCausticPhotons)
-      throw UsageError("--photons " + std::to_string(req.photons) + ": expected " +
-                       photon_cap_expected());
-    scene.options.caustic_photons = static_cast<int>(req.photons);
+  if (req.photons) {
+    std::string given = "--photons " + std::to_string(*req.photons) + ": expected ";
+    if (*req.photons < 0)
+      throw UsageError(given + "a count from 0 (no caustics) to " +
+                       std::to_string(kMaxCausticPhotons));
+    if (*req.photons > kMaxCausticPhotons) throw UsageError(given + photon_cap_expected());
+    scene.options.caustic_photons = static_cast<int>(*req.photons);
   }
   RenderSettings settings;
   settings.region = parse_crop(req.crop, scene.camera);
@@ -160,13 +172,14 @@ int run_cli(int argc, char **argv) {
   app.add_option("--crop", req.crop,
                  "Render only the pixels X0 <= x < X1, Y0 <= y < Y1 of the full frame");
   app.add_option("--photons", req.photons,
-                 "Photons sent toward the glass for caustics (overrides the scene; 0: off)")
-      ->check(CLI::NonNegativeNumber);
+                 "Photons sent toward the glass for caustics (overrides the scene; 0: off)");
   app.add_flag("--single-path", req.single_path, "Report single-path rendering to the shaders");
   app.add_option("--module", req.module, "Shader module (default: vitrel.so beside this program)");
   app.add_flag("-q,--quiet", req.quiet, "No progress bar");
   app.add_flag("--stats", req.stats,
                "Print render time, ray counts and the photon pass's figures on standard error");
+  app.add_flag("--version", req.version,
+               "Print the renderer's version and the shader module's interface version");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError &e) {
@@ -174,7 +187,7 @@ int run_cli(int argc, char **argv) {
     return code == 0 ? kExitOk : kExitUsage;
   }
   try {
-    return render(req);
+    return req.version ? print_version(req) : render(req);
   } catch (const std::exception &e) {
     std::fprintf(stderr, "vitrel-render: %s\n", e.what());
     return exit_code_of(e);

@@ -27,6 +27,13 @@ Transform axis_rotation(int axis, double degrees) {
   return r;
 }
 
+double determinant3(const Transform &t) {
+  const auto &m = t.m;
+  return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+         m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+         m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+}
+
 } // namespace
 
 Transform rotation_xyz(V3 degrees) {
@@ -43,13 +50,6 @@ Transform compose(const Transform &a, const Transform &b) {
       r.m[i][j] = v;
     }
   return r;
-}
-
-double determinant3(const Transform &t) {
-  const auto &m = t.m;
-  return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
-         m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
-         m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
 }
 
 bool invert(const Transform &t, Transform *out) {

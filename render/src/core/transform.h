@@ -19,7 +19,6 @@ Transform rotation_xyz(V3 degrees);
 Transform compose(const Transform &a, const Transform &b);
 // False when the linear part is singular (a zero scale).
 bool invert(const Transform &t, Transform *out);
-double determinant3(const Transform &t);
 
 V3 apply_point(const Transform &t, V3 p);
 V3 apply_vector(const Transform &t, V3 v);

@@ -100,10 +100,6 @@ uint32_t sobol_bits(uint32_t index, int dimension) {
   return multiply(kMatrices.plain[dimension], index);
 }
 
-uint32_t owen_scramble(uint32_t bits, uint32_t seed) {
-  return reverse_bits(laine_karras(reverse_bits(bits), seed));
-}
-
 namespace {
 
 uint64_t dimension_seed(uint64_t seed, int dimension) {

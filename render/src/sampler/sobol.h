@@ -14,10 +14,6 @@ constexpr int kSobolDimensions = 5;
 // Component `dimension` of Sobol point `index`, unscrambled, as 32 bits.
 uint32_t sobol_bits(uint32_t index, int dimension);
 
-// Nested uniform (Owen) scrambling of a 32-bit fraction: every elementary
-// interval keeps exactly the points it had, so stratification survives.
-uint32_t owen_scramble(uint32_t bits, uint32_t seed);
-
 // Component `dimension` of point `index` of the sequence scrambled by `seed`,
 // in [0, 1). Different seeds give statistically independent sequences.
 double scrambled_sobol(uint32_t index, int dimension, uint64_t seed);

@@ -13,6 +13,10 @@ size_t record_bytes(size_t light_count) {
   return sizeof(GlassParams) + sizeof(Tag) * (std::max<size_t>(light_count, 1) - 1);
 }
 
+namespace {
+
+// Lays out the record, its further lights and, when any field is connected,
+// the connection flags.
 GlassMaterial build_glass_block(const GlassParams &values, const std::vector<Tag> &lights,
                                 std::vector<ParamConnection> connections) {
   static_assert(sizeof(GlassParams) % 4 == 0 && alignof(GlassParams) <= alignof(uint32_t),
@@ -28,6 +32,8 @@ GlassMaterial build_glass_block(const GlassParams &values, const std::vector<Tag
   m.connections = std::move(connections);
   return m;
 }
+
+} // namespace
 
 GlassMaterial read_glass_material(const Node &node, const std::vector<Preset> &presets,
                                   const std::vector<Light> &lights) {

@@ -15,11 +15,6 @@ namespace vr {
 GlassMaterial read_glass_material(const Node &node, const std::vector<Preset> &presets,
                                   const std::vector<Light> &lights);
 
-// Lays out the record, its further lights and, when any field is connected,
-// the connection flags.
-GlassMaterial build_glass_block(const GlassParams &values, const std::vector<Tag> &lights,
-                                std::vector<ParamConnection> connections);
-
 inline GlassParams *glass_params(GlassMaterial &m) {
   return reinterpret_cast<GlassParams *>(m.block.data());
 }

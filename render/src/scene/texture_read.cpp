@@ -10,6 +10,10 @@ bool is_texture(const Node &node) {
   return node.value.is_object() && node.value.contains("texture");
 }
 
+namespace {
+
+// One value of a field's type, held in a Colour (numbers in every channel,
+// vectors in r, g, b).
 Colour read_typed_value(const Node &node, FieldType type) {
   switch (type) {
   case FieldType::Colour:
@@ -29,6 +33,8 @@ Colour read_typed_value(const Node &node, FieldType type) {
   float v = read_float(node);
   return {v, v, v, v};
 }
+
+} // namespace
 
 void write_field_value(GlassParams &params, const ParamField &field, const Node &node) {
   char *at = reinterpret_cast<char *>(&params) + field.offset;

@@ -10,9 +10,6 @@ namespace vr {
 
 bool is_texture(const Node &node);
 Texture read_texture(const Node &node, FieldType type);
-// One value of a field's type, held in a Colour (numbers in every channel,
-// vectors in r, g, b).
-Colour read_typed_value(const Node &node, FieldType type);
 struct ParamField;
 // Writes a constant value of the field's type into the record.
 void write_field_value(GlassParams &params, const ParamField &field, const Node &node);

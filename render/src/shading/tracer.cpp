@@ -102,8 +102,8 @@ Colour environment_along(const RenderState &s, V3 dir) {
   return environment_colour(s.thread->rc->scene->environment, dir);
 }
 
-} // namespace
-
+// Shades a filled state with its object's material (or a light's emission);
+// false when the shader declines the ray.
 bool shade_state(RenderState &s, Colour *out) {
   const RenderContext &rc = *s.thread->rc;
   if (s.light >= 0) {
@@ -113,12 +113,13 @@ bool shade_state(RenderState &s, Colour *out) {
     return true;
   }
   Object &o = const_cast<Object &>(rc.scene->objects[s.object]);
-  if (o.material.kind == MaterialKind::Glass) {
+  if (o.material.kind == MaterialKind::Glass)
     return rc.module->shade(out, &s.host, glass_params(o.material.glass)) != 0;
-  }
   *out = shade_diffuse(s);
   return true;
 }
+
+} // namespace
 
 V3 ray_origin(const RenderState &s, V3 dir) {
   // Far enough off the surface to clear single-precision intersection error

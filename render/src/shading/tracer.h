@@ -14,10 +14,6 @@ void trace_camera(ThreadContext &tc, V3 dir, uint64_t seed, Colour *out);
 // shading it; null when nothing is hit.
 RenderState *open_root_hit(ThreadContext &tc, V3 origin, V3 dir, uint64_t seed);
 
-// Shades a filled state with its object's material (or a light's emission);
-// false when the shader declines the ray.
-bool shade_state(RenderState &s, Colour *out);
-
 // A reflection or refraction ray from the parent's hit, for the module's
 // mi_trace_reflection and mi_trace_refraction: the child state records the
 // ray (parent link, ray type, raised level, hit distance, direction, normal,
