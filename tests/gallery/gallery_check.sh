@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Renders the whole gallery small and with few samples, so that its stage
-# scene, its materials and its assembly cannot rot: every picture is made,
-# has one tile per value, and within each row every tile differs from the
-# others (a material that failed to reach the sphere would repeat a tile:
-# the renderer's sampling is deterministic, so equal scenes give equal tiles).
+# Renders the documentation's pictures small and with few samples, so that
+# the gallery's stage scene, its materials and its assembly cannot rot: every
+# picture is made, has one tile per value, and within each row every tile
+# differs from the others (a material that failed to reach the sphere would
+# repeat a tile: the renderer's sampling is deterministic, so equal scenes
+# give equal tiles); the default scene differs with and without caustics.
 #   tests/gallery/gallery_check.sh BUILD_DIR
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
@@ -18,8 +19,11 @@ fail() {
   exit 1
 }
 
-bash "${root}/render/docs/make_gallery.sh" -r "${build}/vitrel-render" -o "${work}" \
+bash "${root}/docs/make_pictures.sh" -r "${build}/vitrel-render" -o "${work}" \
   -s 40x30 -n 2 -t "${work}/tiles" >/dev/null
+
+idiff -fail 0 -warn 0 "${work}/default.png" "${work}/default_without_caustics.png" >/dev/null 2>&1 &&
+  fail "the default scene is the same picture with and without caustics"
 
 count=0
 for picture in gallery_presets:5 gallery_blur:3 gallery_dispersion:3 gallery_opacity:3 \

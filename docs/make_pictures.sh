@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
-# Renders the gallery from render/scenes/gallery_stage.json and assembles it
+# Renders the documentation's pictures: the default scene with and without
+# caustics, and the gallery from render/scenes/gallery_stage.json, assembled
 # with ImageMagick's montage: one row of the presets, and one row per key
 # parameter swept across three values, every tile labelled with its value.
-#   render/docs/make_gallery.sh [-r RENDERER] [-o OUT_DIR] [-s WxH] [-n SPP] [-t TILE_DIR]
+#   docs/make_pictures.sh [-r RENDERER] [-o OUT_DIR] [-s WxH] [-n SPP] [-t TILE_DIR]
 # RENDERER defaults to build-render/vitrel-render (bash render.sh builds it),
-# OUT_DIR to render/docs; -s and -n override the stage's size and samples
-# (the test renders small and quick); -t keeps the single tiles there.
+# OUT_DIR to docs/images; -s and -n override the scenes' size and samples
+# (the test renders small and quick); -t keeps the single tiles there. Every
+# picture stays under 200 KB.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
-root="$(cd "${here}/../.." && pwd)"
+root="$(cd "${here}/.." && pwd)"
 stage="${root}/render/scenes/gallery_stage.json"
 font=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 renderer="${root}/build-render/vitrel-render"
-out="${here}"
+out="${here}/images"
 tiles=""
 render_args=(-q)
 while getopts r:o:s:n:t: opt; do
@@ -30,13 +32,23 @@ trap 'rm -rf "${work}"' EXIT
 [ -n "${tiles}" ] || tiles="${work}"
 mkdir -p "${out}" "${tiles}"
 
+# The default scene as it is, and without its photons. The shaders' alpha is
+# for compositing; the pictures show the colour alone, in full colour.
+for picture in default:"" default_without_caustics:"--photons 0"; do
+  # shellcheck disable=SC2086
+  "${renderer}" "${render_args[@]}" ${picture#*:} -o "${work}/${picture%%:*}.png"
+  convert "${work}/${picture%%:*}.png" -alpha off -define png:compression-level=9 \
+    "PNG24:${out}/${picture%%:*}.png"
+  echo "${out}/${picture%%:*}.png"
+done
+
 # tile NAME MATERIAL: the stage with MATERIAL (glass fields as scene JSON) in
 # place of the sphere's preset, rendered to TILES/NAME.png.
 tile() {
   local scene="${work}/$1.json"
   sed "s|\"preset\": \"clear\"|$2|" "${stage}" >"${scene}"
   grep -qF "$2" "${scene}" || {
-    echo "make_gallery: the stage has no \"preset\": \"clear\" to replace" >&2
+    echo "make_pictures: the stage has no \"preset\": \"clear\" to replace" >&2
     exit 1
   }
   "${renderer}" "${scene}" "${render_args[@]}" -o "${tiles}/$1.png"
