@@ -84,7 +84,8 @@ bool fill_hit(RenderState &s, V3 origin, V3 dir, double t_max, bool lights_visib
     s.light = light;
     s.host.hit_distance = t_light;
     s.point = origin + dir * t_light;
-    set_surface(s, dir, -l.normal, -l.normal); // the emitting side is the front
+    // The light's normal points the way it emits: that side is the front.
+    set_surface(s, dir, l.normal, l.normal);
     return true;
   }
   if (!surface) return false;
@@ -107,7 +108,7 @@ Colour environment_along(const RenderState &s, V3 dir) {
 bool shade_state(RenderState &s, Colour *out) {
   const RenderContext &rc = *s.thread->rc;
   if (s.light >= 0) {
-    // Lights emit from their front only.
+    // A one-sided emitter: its radiance on the side it lights, black behind.
     Colour c = s.host.inverted_normal ? Colour{0, 0, 0, 1} : rc.scene->lights[s.light].colour;
     *out = {c.r, c.g, c.b, 1};
     return true;
