@@ -18,13 +18,12 @@ Module load_module(const char *path) {
     std::fprintf(stderr, "cannot load %s: %s\n", path, dlerror());
     std::exit(2);
   }
-  auto set_handle = reinterpret_cast<int (*)(void *)>(dlsym(handle, "miSetModuleHandle"));
+  auto set_handle =
+      reinterpret_cast<decltype(&miSetModuleHandle)>(dlsym(handle, "miSetModuleHandle"));
   set_handle(dlopen(nullptr, RTLD_NOW));
   Module m;
-  m.shade =
-      reinterpret_cast<int (*)(Colour *, HostState *, GlassParams *)>(dlsym(handle, "vitrel"));
-  m.shade_photon = reinterpret_cast<int (*)(Colour *, HostState *, GlassParams *)>(
-      dlsym(handle, "vitrel_photon"));
+  m.shade = reinterpret_cast<decltype(m.shade)>(dlsym(handle, "vitrel"));
+  m.shade_photon = reinterpret_cast<decltype(m.shade_photon)>(dlsym(handle, "vitrel_photon"));
   return m;
 }
 

@@ -35,8 +35,8 @@ CannedAnswers &answers();
 
 // The module, loaded and bound to this program's own operations.
 struct Module {
-  int (*shade)(Colour *, HostState *, GlassParams *);
-  int (*shade_photon)(Colour *, HostState *, GlassParams *);
+  decltype(&vitrel) shade;
+  decltype(&vitrel_photon) shade_photon;
 };
 Module load_module(const char *path);
 

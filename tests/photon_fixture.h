@@ -74,7 +74,7 @@ protected:
     p.photon_specular_color = p.photon_diffuse_color = {1.0f, 1.0f, 1.0f, 1.0f};
     p.inside_color = p.outside_color = {1.0f, 1.0f, 1.0f, 1.0f};
     energy = {2.0f, 4.0f, 8.0f, 0.75f};
-    sb.state.ray_type = parent.ray_type = 13;
+    sb.state.ray_type = parent.ray_type = VITREL_RAY_PHOTON_TRANSMIT_SPECULAR;
     sb.state.parent = &parent;
     sb.state.inverted_normal = 0;
     sb.state.hit_distance = 2.0;

@@ -42,7 +42,7 @@ TEST(RefractionIndices, FrontSideHitEntersAndKeepsItsVolume) {
 TEST(RefractionIndices, LeavingHandsOnTheVolumeWhereTheRayEntered) {
   Chain c;
   c.states[1].ray_type = VITREL_RAY_REFRACT; // entered at states[0]
-  c.states[2].ray_type = 2;                  // a reflection inside the glass
+  c.states[2].ray_type = VITREL_RAY_REFLECT; // a reflection inside the glass
   HostState &s = c.states[2];
   s.inverted_normal = 1;
   s.refraction_volume = 55; // replaced when leaving, whatever it held

@@ -25,7 +25,7 @@ const char *kSphere = R"({"environment": {"type": "constant", "color": [0, 0, 1]
 TEST(TraceOperations, TheChildStateRecordsTheRay) {
   auto t = make_scene(kSphere);
   RenderState &root = probe(*t, {0, 0, 5}, {0, 0, -1});
-  EXPECT_EQ(root.host.ray_type, 0);
+  EXPECT_EQ(root.host.ray_type, VITREL_RAY_EYE);
   EXPECT_EQ(root.host.parent, nullptr);
   EXPECT_NEAR(root.host.hit_distance, 4, 1e-4);
   EXPECT_EQ(root.host.inverted_normal, 0);
@@ -40,7 +40,7 @@ TEST(TraceOperations, TheChildStateRecordsTheRay) {
   HostState *child = root.host.child;
   ASSERT_NE(child, nullptr);
   EXPECT_EQ(child->parent, &root.host);
-  EXPECT_EQ(child->ray_type, 3);
+  EXPECT_EQ(child->ray_type, VITREL_RAY_REFRACT);
   EXPECT_EQ(child->refraction_level, 1);
   EXPECT_EQ(child->reflection_level, 0);
   EXPECT_NEAR(child->hit_distance, 2, 1e-3); // through the sphere to its back
@@ -57,7 +57,7 @@ TEST(TraceOperations, TheChildStateRecordsTheRay) {
   Vector up = vec(0, 0, 1);
   ASSERT_EQ(mi_trace_reflection(&c, child, &up), 1);
   HostState *grandchild = child->child;
-  EXPECT_EQ(grandchild->ray_type, 2);
+  EXPECT_EQ(grandchild->ray_type, VITREL_RAY_REFLECT);
   EXPECT_EQ(grandchild->reflection_level, 1);
   EXPECT_EQ(grandchild->refraction_level, 1);
   EXPECT_EQ(grandchild->volume, 7u);

@@ -27,12 +27,12 @@ namespace fuzz {
 
 namespace {
 
-using Shade = int (*)(Colour *, HostState *, GlassParams *);
+using Shade = decltype(&vitrel);
 
 struct Program {
   Shade material = nullptr; // the export vitrel
   Shade photon = nullptr;   // the export vitrel_photon
-  int (*set_module_handle)(void *) = nullptr;
+  decltype(&miSetModuleHandle) set_module_handle = nullptr;
   // The host libraries; the last choice is the null handle.
   std::vector<void *> hosts;
   GuardedArena arena{64 * 1024};
@@ -228,7 +228,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
   program->material = reinterpret_cast<Shade>(symbol_or_die(module, "vitrel"));
   program->photon = reinterpret_cast<Shade>(symbol_or_die(module, "vitrel_photon"));
   program->set_module_handle =
-      reinterpret_cast<int (*)(void *)>(symbol_or_die(module, "miSetModuleHandle"));
+      reinterpret_cast<decltype(&miSetModuleHandle)>(symbol_or_die(module, "miSetModuleHandle"));
   for (const char *path : kHostLibraries) program->hosts.push_back(open_or_die(path));
   program->hosts.push_back(nullptr);
   setup_stderr_capture();

@@ -60,17 +60,15 @@ Module load_module() {
   }
   Module m;
   m.handle = handle;
-  m.version = must_find<int (*)(void)>(handle, "vitrel_version");
-  m.photon_version = must_find<int (*)(void)>(handle, "vitrel_photon_version");
-  m.init = must_find<int (*)(HostState *, GlassParams *, int *)>(handle, "vitrel_init");
-  m.photon_init =
-      must_find<int (*)(HostState *, GlassParams *, int *)>(handle, "vitrel_photon_init");
-  m.exit = must_find<void (*)(HostState *, GlassParams *)>(handle, "vitrel_exit");
-  m.photon_exit = must_find<void (*)(HostState *, GlassParams *)>(handle, "vitrel_photon_exit");
-  m.shade = must_find<int (*)(Colour *, HostState *, GlassParams *)>(handle, "vitrel");
-  m.shade_photon =
-      must_find<int (*)(Colour *, HostState *, GlassParams *)>(handle, "vitrel_photon");
-  m.set_module_handle = must_find<int (*)(void *)>(handle, "miSetModuleHandle");
+  m.version = must_find<decltype(m.version)>(handle, "vitrel_version");
+  m.photon_version = must_find<decltype(m.photon_version)>(handle, "vitrel_photon_version");
+  m.init = must_find<decltype(m.init)>(handle, "vitrel_init");
+  m.photon_init = must_find<decltype(m.photon_init)>(handle, "vitrel_photon_init");
+  m.exit = must_find<decltype(m.exit)>(handle, "vitrel_exit");
+  m.photon_exit = must_find<decltype(m.photon_exit)>(handle, "vitrel_photon_exit");
+  m.shade = must_find<decltype(m.shade)>(handle, "vitrel");
+  m.shade_photon = must_find<decltype(m.shade_photon)>(handle, "vitrel_photon");
+  m.set_module_handle = must_find<decltype(m.set_module_handle)>(handle, "miSetModuleHandle");
   return m;
 }
 

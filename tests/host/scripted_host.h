@@ -53,15 +53,15 @@ ScriptedHost &host();
 // own handle set as the renderer's module.
 struct Module {
   void *handle;
-  int (*version)(void);
-  int (*photon_version)(void);
-  int (*init)(HostState *, GlassParams *, int *);
-  int (*photon_init)(HostState *, GlassParams *, int *);
-  void (*exit)(HostState *, GlassParams *);
-  void (*photon_exit)(HostState *, GlassParams *);
-  int (*shade)(Colour *, HostState *, GlassParams *);
-  int (*shade_photon)(Colour *, HostState *, GlassParams *);
-  int (*set_module_handle)(void *);
+  decltype(&vitrel_version) version;
+  decltype(&vitrel_photon_version) photon_version;
+  decltype(&vitrel_init) init;
+  decltype(&vitrel_photon_init) photon_init;
+  decltype(&vitrel_exit) exit;
+  decltype(&vitrel_photon_exit) photon_exit;
+  decltype(&vitrel) shade;
+  decltype(&vitrel_photon) shade_photon;
+  decltype(&miSetModuleHandle) set_module_handle;
 };
 
 Module &module();
