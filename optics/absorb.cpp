@@ -23,8 +23,8 @@ void absorb_color(Colour *colour, const Colour &absorption, float density, doubl
   using L = PairLanes;
   const L::V rg = absorbed_lanes<L>(L::from_singles(&colour->r), L::from_singles(&absorption.r),
                                     wide(density), wide(d));
-  const L::V b =
-      absorbed_lanes<L>(L::splat(colour->b), L::splat(absorption.b), wide(density), wide(d));
+  const L::V b = absorbed_lanes<L>(L::broadcast(colour->b), L::broadcast(absorption.b),
+                                   wide(density), wide(d));
   float lanes[2];
   L::to_singles(rg, lanes);
   colour->r = lanes[0];

@@ -23,10 +23,10 @@ typename L::V absorbed_lanes(typename L::V x, typename L::V c, double density, d
   // as a channel that lets nothing through, rather than poisoning the colour.
   const V opaque = L::not_greater(c, zero);
   const V log = log_lanes<L>(L::select(opaque, L::splat(1.0), c));
-  const V coefficient = L::negated(log) * L::splat(density);
+  const V coefficient = L::negated(log) * L::broadcast(density);
   const V k = L::select(clear, zero, L::select(opaque, L::splat(1e36f), coefficient));
 
-  const V factor = exp_lanes<L>(L::negated(k) * L::splat(distance));
+  const V factor = exp_lanes<L>(L::negated(k) * L::broadcast(distance));
   // k == 0 must leave x alone even at an infinite distance (0 * inf is NaN),
   // and x == 0 must stay 0 even where the factor overflows. A channel above
   // 1 grows with distance.

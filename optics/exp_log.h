@@ -44,7 +44,7 @@ typename L::V exp_edges(typename L::V y, typename L::V e, int fast_lanes) {
   double ys[L::kWidth], es[L::kWidth];
   L::store(y, ys);
   L::store(e, es);
-  for (int i = 0; i < L::kWidth; ++i) {
+  for (int i = 0; i < L::kChannels; ++i) {
     if (fast_lanes & (1 << i)) continue;
     if (ys[i] < kExpUnderflow)
       es[i] = 0.0;

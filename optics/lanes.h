@@ -5,7 +5,9 @@
 // answers whatever the width.
 //
 // A lane set L offers the vector type L::V (the compiler's own +, - and * work
-// lane by lane on it), its integer view L::I, and the operations below.
+// lane by lane on it), its integer view L::I, and the operations below: splat
+// makes a constant for every lane that carries a value (kChannels of them),
+// broadcast hands a run-time value to all.
 #ifndef VITREL_OPTICS_LANES_H
 #define VITREL_OPTICS_LANES_H
 
@@ -21,7 +23,9 @@ struct PairLanes {
   typedef __m128i I;
   static constexpr int kWidth = 2;
 
+  static constexpr int kChannels = 2;
   static V splat(double v) { return _mm_set1_pd(v); }
+  static V broadcast(double v) { return _mm_set1_pd(v); }
   static I splat_bits(uint64_t v) { return _mm_set1_epi64x(static_cast<long long>(v)); }
   static V from_singles(const float *lanes) {
     return _mm_cvtps_pd(_mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double *>(lanes))));

@@ -17,8 +17,17 @@ struct QuadLanes {
   typedef __m256i I;
   static constexpr int kWidth = 4;
 
-  static V splat(double v) { return _mm256_set1_pd(v); }
-  static I splat_bits(uint64_t v) { return _mm256_set1_epi64x(static_cast<long long>(v)); }
+  // Three lanes carry the channels; the fourth carries none, and constants
+  // hold 0 there. A constant the same in all four lanes would be broadcast
+  // into a register before each use, one instruction more than the full
+  // 32-byte constant the arithmetic reads from memory as it goes.
+  static constexpr int kChannels = 3;
+  static V splat(double v) { return _mm256_set_pd(0.0, v, v, v); }
+  static I splat_bits(uint64_t v) {
+    const long long b = static_cast<long long>(v);
+    return _mm256_set_epi64x(0, b, b, b);
+  }
+  static V broadcast(double v) { return _mm256_set1_pd(v); }
   static V from_singles(const float *lanes) { return _mm256_cvtps_pd(_mm_loadu_ps(lanes)); }
   static void to_singles(V v, float *lanes) { _mm_storeu_ps(lanes, _mm256_cvtpd_ps(v)); }
   static void store(V v, double *lanes) { _mm256_storeu_pd(lanes, v); }
@@ -47,8 +56,9 @@ struct QuadLanes {
   static V both(V a, V b) { return _mm256_and_pd(a, b); }
   static V either(V a, V b) { return _mm256_or_pd(a, b); }
   static V select(V mask, V yes, V no) { return _mm256_blendv_pd(no, yes, mask); }
-  static int mask_bits(V mask) { return _mm256_movemask_pd(mask); }
-  static constexpr int kAllLanes = 15;
+  // A bit per channel lane, set where the mask is.
+  static int mask_bits(V mask) { return _mm256_movemask_pd(mask) & 7; }
+  static constexpr int kAllLanes = 7;
 
   template <int stride>
   static V gather(const double *first, I rows) {

@@ -55,7 +55,7 @@ Colour pair_lanes(Colour x, const Colour &c, float density, float distance) {
       glass::absorbed_lanes<L>(L::from_singles(rg_x), L::from_singles(rg_c), density, distance),
       rg);
   const double b =
-      L::lane0(glass::absorbed_lanes<L>(L::splat(x.b), L::splat(c.b), density, distance));
+      L::lane0(glass::absorbed_lanes<L>(L::broadcast(x.b), L::broadcast(c.b), density, distance));
   return Colour{rg[0], rg[1], static_cast<float>(b), x.a};
 }
 
