@@ -10,7 +10,7 @@
 // hold the constants beyond double precision, and the polynomials' truncation
 // is below 2^-60 relative): nearly always the C library's own double, and a
 // single-precision value formed from either the same. The differential test
-// (tests/exp_log_test.cpp) counts how often they part.
+// (tests/absorb_differential_test.cpp) counts how often they part.
 //
 // Everything here is a template on the lane set, so that code compiled for
 // AVX2 instantiates its own copies (optics/absorb_avx2.cpp).

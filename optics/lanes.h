@@ -15,6 +15,7 @@
 
 #include <cfloat>
 #include <cstdint>
+#include <cstring>
 
 namespace glass {
 
@@ -27,11 +28,16 @@ struct PairLanes {
   static V splat(double v) { return _mm_set1_pd(v); }
   static V broadcast(double v) { return _mm_set1_pd(v); }
   static I splat_bits(uint64_t v) { return _mm_set1_epi64x(static_cast<long long>(v)); }
+  // Two adjacent single-precision values, widened; and back, rounded. The
+  // bytes go through memcpy, which may read and write floats as a double.
   static V from_singles(const float *lanes) {
-    return _mm_cvtps_pd(_mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double *>(lanes))));
+    double both;
+    std::memcpy(&both, lanes, sizeof both);
+    return _mm_cvtps_pd(_mm_castpd_ps(_mm_set_sd(both)));
   }
   static void to_singles(V v, float *lanes) {
-    _mm_store_sd(reinterpret_cast<double *>(lanes), _mm_castps_pd(_mm_cvtpd_ps(v)));
+    const double both = _mm_cvtsd_f64(_mm_castps_pd(_mm_cvtpd_ps(v)));
+    std::memcpy(lanes, &both, sizeof both);
   }
   static double lane0(V v) { return _mm_cvtsd_f64(v); }
   static double lane1(V v) { return _mm_cvtsd_f64(_mm_unpackhi_pd(v, v)); }

@@ -8,7 +8,7 @@
 // step is double precision with one final rounding each, so that a result
 // lies within about 0.75 ulp of the exact value: mostly the C library's own
 // double, and a single-precision value formed from it nearly always the
-// same (tests/sin_cos_test.cpp counts how often they part). Angles beyond
+// same (tests/jitter_differential_test.cpp counts how often they part). Angles beyond
 // 2^16 in magnitude, infinities and NaN go to the C library.
 #ifndef VITREL_OPTICS_SIN_COS_H
 #define VITREL_OPTICS_SIN_COS_H
