@@ -18,6 +18,9 @@ typename L::V absorbed_lanes(typename L::V x, typename L::V c, double density, d
   // one, so it is told apart before any arithmetic (1.0f has one bit pattern,
   // and equality with 1.0 tests it).
   const V clear = L::equal(c, L::splat(1.0));
+  // Glass that absorbs nothing in any channel is the common case: it costs
+  // no logarithm and no exponential.
+  if (L::mask_bits(clear) == L::kAllLanes) return x;
   // Zero absorbs everything: a huge coefficient independent of the density.
   // A negative or NaN channel has no logarithm; it is treated the same way,
   // as a channel that lets nothing through, rather than poisoning the colour.

@@ -73,10 +73,10 @@ typename L::V exp_lanes(typename L::V y) {
   const V k = shifted - shift;
   // The head of ln2 / 2^7 times k is exact, and so is the first subtraction.
   const V r = (y - k * L::splat(kLn2NHi)) - k * L::splat(kLn2NLo);
+  // The polynomial in Estrin's form: its two halves run side by side.
   const V r2 = r * r;
-  const V em1 =
-      r + r2 * (L::splat(1.0 / 2) +
-                r * (L::splat(1.0 / 6) + r * (L::splat(1.0 / 24) + r * L::splat(1.0 / 120))));
+  const V em1 = r + r2 * ((L::splat(1.0 / 2) + r * L::splat(1.0 / 6)) +
+                          r2 * (L::splat(1.0 / 24) + r * L::splat(1.0 / 120)));
 
   const I j = L::band(k_bits, L::splat_bits((1u << kExpBits) - 1));
   const V head = L::template gather<2>(&kExp[0].hi, j);
@@ -125,13 +125,14 @@ typename L::V log_lanes(typename L::V c) {
   const V w = k * L::splat(kLn2Hi) + head;
   const V hi = w + r;
   const V lo = (w - hi) + r;
+  // The polynomial in Estrin's form: its four quarters, then its halves,
+  // run side by side, which shortens the chain of dependent steps.
   const V r2 = r * r;
-  const V poly = r2 * (L::splat(-1.0 / 2) +
-                       r * (L::splat(1.0 / 3) +
-                            r * (L::splat(-1.0 / 4) +
-                                 r * (L::splat(1.0 / 5) +
-                                      r * (L::splat(-1.0 / 6) +
-                                           r * (L::splat(1.0 / 7) + r * L::splat(-1.0 / 8)))))));
+  const V r4 = r2 * r2;
+  const V low = (L::splat(-1.0 / 2) + r * L::splat(1.0 / 3)) +
+                r2 * (L::splat(-1.0 / 4) + r * L::splat(1.0 / 5));
+  const V high = (L::splat(-1.0 / 6) + r * L::splat(1.0 / 7)) + r2 * L::splat(-1.0 / 8);
+  const V poly = r2 * (low + r4 * high);
   const V log = hi + ((lo + (k * L::splat(kLn2Lo) + tail)) + poly);
   // The logarithm of infinity is infinity.
   return L::select(L::less_equal(c, L::splat(DBL_MAX)), log, c);
