@@ -1,45 +1,35 @@
-#include <cmath>
-#include <cstdint>
-#include <cstring>
-
+#include "optics/absorb_law.h"
+#include "optics/absorb_variants.h"
+#include "optics/lanes.h"
 #include "optics/optics.h"
 #include "optics/precision.h"
 
 namespace glass {
 
-namespace {
-
-// Absorption coefficient of one channel per unit of distance.
-double absorption_coefficient(float c, float density) {
-  uint32_t bits;
-  std::memcpy(&bits, &c, sizeof bits);
-  // Exactly 1.0 absorbs nothing whatever the density, even an infinite or NaN
-  // one, so it is told apart by its bit pattern before any arithmetic.
-  if (bits == 0x3F800000u) return 0.0;
-  // Zero absorbs everything: a huge coefficient independent of the density.
-  // A negative or NaN channel has no logarithm; it is treated the same way,
-  // as a channel that lets nothing through, rather than poisoning the colour.
-  if (!(c > 0.0f)) return wide(1e36f);
-  return -std::log(wide(c)) * density;
-}
-
-float absorb_channel(float x, float c, float density, float distance) {
-  const double k = absorption_coefficient(c, density);
-  // k == 0 must leave x alone even at an infinite distance (0 * inf is NaN),
-  // and x == 0 must stay 0 even where the factor overflows.
-  if (k == 0.0 || x == 0.0f) return x;
-  // A channel above 1 grows with distance.
-  return to_single_saturated(wide(x) * std::exp(-k * distance));
-}
-
-} // namespace
+#if VITREL_ABSORB_AVX2
+// optics/absorb_avx2.cpp
+void absorb_color_avx2(Colour *colour, const Colour &absorption, float density, float distance);
+#endif
 
 void absorb_color(Colour *colour, const Colour &absorption, float density, double distance) {
   // The distance enters the law as a single-precision value.
   const float d = to_single(distance);
-  colour->r = absorb_channel(colour->r, absorption.r, density, d);
-  colour->g = absorb_channel(colour->g, absorption.g, density, d);
-  colour->b = absorb_channel(colour->b, absorption.b, density, d);
+#if VITREL_ABSORB_AVX2
+  // The same law on all three channels in one register, where the processor
+  // has AVX2; the answers are the same.
+  if (__builtin_cpu_supports("avx2")) return absorb_color_avx2(colour, absorption, density, d);
+#endif
+  // r and g in one pair of lanes, b in the other.
+  using L = PairLanes;
+  const L::V rg = absorbed_lanes<L>(L::from_singles(&colour->r), L::from_singles(&absorption.r),
+                                    wide(density), wide(d));
+  const L::V b = absorbed_lanes<L>(L::broadcast(colour->b), L::broadcast(absorption.b),
+                                   wide(density), wide(d));
+  float lanes[2];
+  L::to_singles(rg, lanes);
+  colour->r = lanes[0];
+  colour->g = lanes[1];
+  colour->b = to_single(_mm_cvtsd_f64(b));
 }
 
 } // namespace glass

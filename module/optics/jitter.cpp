@@ -1,7 +1,7 @@
 #include <algorithm>
-#include <cmath>
 
 #include "optics/optics.h"
+#include "optics/sin_cos.h"
 #include "optics/vector_math.h"
 
 namespace glass {
@@ -23,10 +23,11 @@ RandomUnit random_unit_vector(float s1, float s2) {
   const float z2 = to_single(wide(z) * z);
   // A sample outside [0, 1] would put z beyond the poles; clamping keeps the
   // root real, so such a sample gives a pole instead of NaN.
-  const float r = to_single(std::sqrt(std::max(0.0, 1.0 - wide(z2))));
-  RandomUnit u{r * std::cos(wide(phi)), r * std::sin(wide(phi)), z};
+  const float r = to_single(square_root(std::max(0.0, 1.0 - wide(z2))));
+  const SinCos angle = sin_cos(wide(phi));
+  RandomUnit u{r * angle.cos, r * angle.sin, z};
   // Only corrects rounding: the length is 1 up to it.
-  const double length = std::sqrt(u.x * u.x + u.y * u.y + wide(z2));
+  const double length = square_root(u.x * u.x + u.y * u.y + wide(z2));
   if (length != 0.0) {
     const double inv = 1.0 / length;
     u.x *= inv;

@@ -42,6 +42,17 @@ inline float to_single_saturated(double x) {
 #endif
 }
 
+// The correctly rounded square root, as std::sqrt gives it, without the
+// branch to the C library that std::sqrt keeps for setting errno on a
+// negative argument (which yields NaN here, as there).
+inline double square_root(double x) {
+#if defined(__SSE2__)
+  return _mm_cvtsd_f64(_mm_sqrt_sd(_mm_setzero_pd(), _mm_set_sd(x)));
+#else
+  return std::sqrt(x);
+#endif
+}
+
 // Stores a ratio that weights light (a refracted share, a single-path
 // compensation) in single precision, or 0 where it has no meaning there: a
 // division by an index or a share of 0 gives infinity or NaN, and one by a

@@ -17,7 +17,7 @@ inline double dot(const Vector &a, const Vector &b) {
 // precision and each component is stored back in single precision. The zero
 // vector has no direction and is left as it is.
 inline void normalize(Vector *v) {
-  const double length = std::sqrt(dot(*v, *v));
+  const double length = square_root(dot(*v, *v));
   if (length == 0.0) return;
   const double inv = 1.0 / length;
   v->x = to_single(v->x * inv);
