@@ -2,7 +2,7 @@
 // processors that have it (absorb_color asks). Everything from here on is
 // compiled for AVX2, and only this file's functions are: its templates are
 // instantiated on the four-lane set alone.
-#include "host/state.h"
+#include <vitrel/host/state.h>
 #include "optics/absorb_variants.h"
 
 #if VITREL_ABSORB_AVX2
