@@ -16,10 +16,11 @@ struct RandomUnit {
   float z;
 };
 
-// A direction spread evenly over the sphere for s1, s2 spread evenly over [0, 1).
-RandomUnit random_unit_vector(float s1, float s2) {
+// A direction spread evenly over the sphere for s1 spread evenly over [0, 1)
+// and an angle phi spread evenly over [0, 2 pi).
+template <SinCos (*sin_cos)(double)>
+inline RandomUnit random_unit_vector(float s1, float phi) {
   const float z = to_single(2.0 * s1 - 1.0);
-  const float phi = to_single(wide(s2) * kTwoPi);
   const float z2 = to_single(wide(z) * z);
   // A sample outside [0, 1] would put z beyond the poles; clamping keeps the
   // root real, so such a sample gives a pole instead of NaN.
@@ -37,12 +38,11 @@ RandomUnit random_unit_vector(float s1, float s2) {
   return u;
 }
 
-} // namespace
-
-void jitter_direction(Vector *out, const Vector *in, float amount, float s1, float s2) {
+template <SinCos (*sin_cos)(double)>
+inline void jitter_at_angle(Vector *out, const Vector *in, float amount, float s1, float phi) {
   const double h = wide(amount) * 0.5;
   const float w = to_single(1.0 - h);
-  const RandomUnit u = random_unit_vector(s1, s2);
+  const RandomUnit u = random_unit_vector<sin_cos>(s1, phi);
 
   // Each component of out depends on the same component of in alone, so out
   // may alias in.
@@ -53,6 +53,22 @@ void jitter_direction(Vector *out, const Vector *in, float amount, float s1, flo
 
   normalize(&blend);
   *out = blend;
+}
+
+// Angles outside the near range come only from sample values outside
+// [0, 1]. Out of line and cold, and reached by a jump with the caller's own
+// arguments, so that the common path keeps no frame for it.
+[[gnu::noinline, gnu::cold]] void jitter_at_far_angle(Vector *out, const Vector *in, float amount,
+                                                      float s1, float phi) {
+  jitter_at_angle<sin_cos_far>(out, in, amount, s1, phi);
+}
+
+} // namespace
+
+void jitter_direction(Vector *out, const Vector *in, float amount, float s1, float s2) {
+  const float phi = to_single(wide(s2) * kTwoPi);
+  if (!near_angle(phi)) return jitter_at_far_angle(out, in, amount, s1, phi);
+  jitter_at_angle<sin_cos_near>(out, in, amount, s1, phi);
 }
 
 } // namespace glass

@@ -42,16 +42,10 @@ inline float to_single_saturated(double x) {
 #endif
 }
 
-// The correctly rounded square root, as std::sqrt gives it, without the
-// branch to the C library that std::sqrt keeps for setting errno on a
-// negative argument (which yields NaN here, as there).
-inline double square_root(double x) {
-#if defined(__SSE2__)
-  return _mm_cvtsd_f64(_mm_sqrt_sd(_mm_setzero_pd(), _mm_set_sd(x)));
-#else
-  return std::sqrt(x);
-#endif
-}
+// The correctly rounded square root. The module is built without errno for
+// the maths functions (it never reads errno), so this is one sqrtsd, with no
+// branch to the C library for a negative argument (which yields NaN).
+inline double square_root(double x) { return std::sqrt(x); }
 
 // Stores a ratio that weights light (a refracted share, a single-path
 // compensation) in single precision, or 0 where it has no meaning there: a
