@@ -154,9 +154,9 @@ TEST(Caustics, PhotonSpecularColourTintsTheCausticButNotTheGlass) {
 
 // `count` photons of energy `e` spread at random over a square of side 2
 // around the origin on the floor, with the given normal and direction codes,
-// estimated from `neighbours` photons.
+// estimated within `radius`.
 CausticMap uniform_map(int count, float e, uint16_t normal, uint16_t direction,
-                       int neighbours = 32) {
+                       double radius = 0.025) {
   std::vector<StoredPhoton> photons(static_cast<size_t>(count));
   for (int i = 0; i < count; ++i) {
     StoredPhoton &p = photons[static_cast<size_t>(i)];
@@ -169,15 +169,14 @@ CausticMap uniform_map(int count, float e, uint16_t normal, uint16_t direction,
     p.direction = direction;
   }
   CausticMap map;
-  build_caustic_map(std::move(photons), neighbours, 0.5, &map);
+  build_caustic_map(std::move(photons), radius, &map);
   return map;
 }
 
 TEST(CausticEstimate, AUniformDensityGivesItsIrradianceExactly) {
   // 200,000 photons of 1e-4 over 4 square units: irradiance 5, radiance per
-  // unit albedo 5 / pi. Averaged over many points the leave-one-out kernel
-  // estimate is unbiased; the constant kernel over all k would give k / (k - 1)
-  // of it, 3 % more.
+  // unit albedo 5 / pi. Averaged over many points the fixed-radius kernel
+  // estimate is unbiased: each photon's kernel integrates to one.
   uint16_t up = encode_direction({0, 1, 0}), down = encode_direction({0, -1, 0});
   CausticMap map = uniform_map(200000, 1e-4f, up, down);
   double sum = 0;
@@ -186,8 +185,9 @@ TEST(CausticEstimate, AUniformDensityGivesItsIrradianceExactly) {
     for (double z = -0.5; z <= 0.5; z += 0.02, ++n)
       sum += caustic_estimate(map, {x, 0, z}, {0, 1, 0}).r;
   EXPECT_NEAR(sum / n, 5 / kPi, 0.015 * 5 / kPi);
-  // A single neighbour still estimates the same irradiance, only noisier.
-  CausticMap single = uniform_map(200000, 1e-4f, up, down, 1);
+  // A radius that holds a single photon on average still estimates the same
+  // irradiance, only noisier.
+  CausticMap single = uniform_map(200000, 1e-4f, up, down, std::sqrt(4 / (kPi * 200000)));
   sum = 0;
   n = 0;
   for (double x = -0.5; x <= 0.5; x += 0.005)

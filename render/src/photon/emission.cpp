@@ -65,8 +65,9 @@ Cone cone_toward(V3 origin, const PhotonTarget &t) {
 
 } // namespace
 
-EmissionPlan plan_emission(const Scene &scene, uint32_t photons) {
+EmissionPlan plan_emission(const Scene &scene, uint32_t photons, uint32_t pass) {
   EmissionPlan plan;
+  plan.pass = pass;
   std::vector<double> power;
   for (size_t li = 0; li < scene.lights.size(); ++li) {
     PhotonEmitter e;
@@ -113,7 +114,10 @@ double target_area(const EmissionPlan &plan) {
   return area;
 }
 
-uint64_t photon_seed(uint32_t index) { return hash_combine(kEmissionSeed, index); }
+uint64_t photon_seed(const EmissionPlan &plan, uint32_t index) {
+  uint64_t seed = hash_combine(kEmissionSeed, index);
+  return plan.pass == 0 ? seed : hash_combine(seed, plan.pass);
+}
 
 bool emit_photon(const Scene &scene, const EmissionPlan &plan, uint32_t index, PhotonStart *out) {
   const PhotonEmitter *e = nullptr;
@@ -124,8 +128,14 @@ bool emit_photon(const Scene &scene, const EmissionPlan &plan, uint32_t index, P
   // The light's photons are the points of one scrambled Sobol sequence:
   // dimension 0 picks the cone, 1 and 2 the direction in it, 3 and 4 the
   // point on an area light.
-  uint32_t k = index - e->first;
-  auto u = [&](int d) { return scrambled_sobol_point(k, d, e->scramble[d]); };
+  // Past 2^32 points the sequence starts again under fresh scrambles.
+  uint64_t point = uint64_t{plan.pass} * e->count + (index - e->first);
+  auto k = static_cast<uint32_t>(point);
+  uint32_t round = static_cast<uint32_t>(point >> 32);
+  auto u = [&](int d) {
+    uint32_t scramble = round == 0 ? e->scramble[d] : uint32_t(hash_combine(e->scramble[d], round));
+    return scrambled_sobol_point(k, d, scramble);
+  };
 
   out->light = e->light;
   out->normal = {0, 0, 0};

@@ -32,12 +32,16 @@ struct PhotonEmitter {
 struct EmissionPlan {
   std::vector<PhotonEmitter> emitters; // lights that illuminate some glass
   uint32_t photons = 0;
+  // The pass the photons belong to. Pass p's photons of a light are points
+  // p * count .. p * count + count - 1 of the light's one Sobol sequence, so
+  // the passes together stay as evenly spread as one pass of all of them.
+  uint32_t pass = 0;
 };
 
 // Shares `photons` among the lights that illuminate at least one glass object,
 // in proportion to their emitted power (a point light's 4 pi I, an area
 // light's pi L A, averaged over r, g, b).
-EmissionPlan plan_emission(const Scene &scene, uint32_t photons);
+EmissionPlan plan_emission(const Scene &scene, uint32_t photons, uint32_t pass = 0);
 
 // The area of the glass as the lights see it: the sum of pi r^2 over the
 // bounding spheres of the objects the plan aims at, each object once.
@@ -62,8 +66,9 @@ struct PhotonStart {
 // emit in (behind its rectangle): such a photon carries nothing.
 bool emit_photon(const Scene &scene, const EmissionPlan &plan, uint32_t index, PhotonStart *out);
 
-// The seed of photon `index`'s own random stream, for its path.
-uint64_t photon_seed(uint32_t index);
+// The seed of photon `index`'s own random stream, for its path, in the
+// plan's pass.
+uint64_t photon_seed(const EmissionPlan &plan, uint32_t index);
 
 } // namespace vr
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "abi/host_values.h"
+#include "image/framebuffer.h"
 #include "scene/scene.h"
 #include "shading/render_state.h"
 
@@ -41,10 +42,25 @@ inline V3 octahedral_vector(uint16_t code) {
   return {u, v, z};
 }
 
-// The photons stored while one block of photons was traced, in the order
-// they were stored.
+// A photon's light as the camera sees it: what it adds to one pixel of the
+// region being rendered (row-major in the region).
+struct Splat {
+  uint32_t pixel;
+  float rgb[3];
+};
+
+// The pixels photons are splatted to, and the camera's scale there.
+struct SplatTarget {
+  Region region;
+  double focal = 0; // the pinhole's distance to its image plane, in pixels
+};
+
+// The photons stored, and the splats made, while one block of photons was
+// traced, in the order they were made.
 struct PhotonSink {
   std::vector<StoredPhoton> photons;
+  std::vector<Splat> splats;
+  const SplatTarget *splat = nullptr; // null: photons are not splatted
 };
 
 // Stores the photon with `energy` at the state's hit, arriving along the

@@ -1,12 +1,12 @@
 #include "render/caustics.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <ctime>
 
-#include "photon/emission.h"
+#include "photon/camera_splat.h"
 #include "photon/photon_pass.h"
-#include "render/progress.h"
 
 namespace vr {
 
@@ -24,49 +24,62 @@ double cpu_seconds() {
   return double(t.tv_sec) + t.tv_nsec * 1e-9;
 }
 
-} // namespace
-
-double default_caustic_radius(const EmissionPlan &plan, int neighbours) {
-  // Twice the radius that would hold `neighbours` photons if all of them
-  // were spread evenly over the glass's own area: where the glass focuses
-  // light the neighbours lie far nearer, and where it scatters a faint glow
-  // (the reflections off its surface) the lookup stops here rather than
-  // blurring the glow over the floor, which would cost a search through
-  // every photon in a wide circle at every diffuse hit. More photons give a
-  // smaller radius, so the caustics sharpen as the count goes up.
-  if (plan.photons == 0) return 1;
-  return 2 * std::sqrt(neighbours * target_area(plan) / (kPi * plan.photons));
+EmissionPlan plan_of(const RenderContext &rc, uint32_t pass) {
+  const Options &o = rc.scene->options;
+  if (o.caustic_photons <= 0) return {};
+  return plan_emission(*rc.scene, static_cast<uint32_t>(o.caustic_photons), pass);
 }
 
-void build_caustics(const RenderContext &rc, int threads, bool progress, CausticMap *map,
-                    CausticStats *stats) {
-  const Options &o = rc.scene->options;
-  CausticStats local;
-  CausticStats &st = stats ? *stats : local;
-  st = CausticStats{};
-  build_caustic_map({}, o.caustic_neighbours, 1, map);
-  if (o.caustic_photons <= 0) return;
-  EmissionPlan plan = plan_emission(*rc.scene, static_cast<uint32_t>(o.caustic_photons));
+} // namespace
+
+double first_caustic_radius(const EmissionPlan &plan, const Options &options) {
+  if (options.caustic_radius > 0) return options.caustic_radius;
+  if (plan.photons == 0) return 1;
+  return std::sqrt(options.caustic_neighbours * target_area(plan) / (kPi * plan.photons));
+}
+
+double pass_radius(double first, uint32_t pass) {
+  double r2 = first * first;
+  for (uint32_t i = 1; i <= pass; ++i) r2 *= (i + kRadiusAlpha) / (i + 1);
+  return std::sqrt(r2);
+}
+
+int caustic_pass_blocks(const RenderContext &rc) { return photon_blocks(plan_of(rc, 0)); }
+
+void run_caustic_pass(const RenderContext &rc, uint32_t pass, int threads, Framebuffer *image,
+                      CausticMap *map, CausticStats *stats,
+                      const std::function<void()> &block_done) {
+  *map = CausticMap{};
+  EmissionPlan plan = plan_of(rc, pass);
   if (plan.photons == 0) return;
 
-  Progress bar;
-  progress_begin(bar, progress, photon_blocks(plan), "photons");
+  SplatTarget target{image->region, camera_focal_pixels(rc)};
   auto start = std::chrono::steady_clock::now();
   double cpu_start = cpu_seconds();
-  PhotonPass pass = run_photon_pass(rc, plan, threads, [&bar] { progress_step(bar); });
-  st.pass_seconds = seconds_since(start);
-  st.pass_cpu_seconds = cpu_seconds() - cpu_start;
-  progress_end(bar);
+  PhotonPass photons = run_photon_pass(rc, plan, threads, block_done, &target);
+  stats->pass_seconds += seconds_since(start);
+  stats->pass_cpu_seconds += cpu_seconds() - cpu_start;
 
-  double radius =
-      o.caustic_radius > 0 ? o.caustic_radius : default_caustic_radius(plan, o.caustic_neighbours);
-  st.emitted = pass.emitted;
-  st.stored = pass.photons.size();
-  st.rays = pass.rays;
   start = std::chrono::steady_clock::now();
-  build_caustic_map(std::move(pass.photons), o.caustic_neighbours, radius, map);
-  st.map_seconds = seconds_since(start);
-  st.map_bytes = caustic_map_bytes(*map);
+  // In photon order, on one thread: every pixel sums its splats in the same
+  // order whatever the schedule.
+  for (const Splat &s : photons.splats) {
+    float *p = &image->rgba[size_t{s.pixel} * 4];
+    p[0] += s.rgb[0], p[1] += s.rgb[1], p[2] += s.rgb[2];
+  }
+  CausticPassFigures figures;
+  figures.emitted = photons.emitted;
+  figures.stored = photons.photons.size();
+  figures.splats = photons.splats.size();
+  figures.radius = pass_radius(first_caustic_radius(plan, rc.scene->options), pass);
+  build_caustic_map(std::move(photons.photons), figures.radius, map);
+  stats->map_seconds += seconds_since(start);
+  stats->map_bytes = std::max(stats->map_bytes, caustic_map_bytes(*map));
+  stats->emitted += figures.emitted;
+  stats->stored += figures.stored;
+  stats->splats += figures.splats;
+  stats->rays += photons.rays;
+  stats->passes.push_back(figures);
 }
 
 } // namespace vr

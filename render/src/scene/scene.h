@@ -135,7 +135,12 @@ struct Options {
   int caustic_neighbours = 64;
   double caustic_radius = 0;
   int photon_depth = 10;
+  // Progressive passes: each traces caustic_photons fresh photons and renders
+  // its share of the samples, with a caustic radius that shrinks from pass to
+  // pass.
+  int passes = 1;
 };
+constexpr int kMaxPasses = 1 << 20;
 
 struct Scene {
   std::string source; // file name, or "(default scene)"

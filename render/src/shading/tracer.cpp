@@ -103,6 +103,10 @@ Colour environment_along(const RenderState &s, V3 dir) {
 
 } // namespace
 
+bool visible_light_blocks(const RenderContext &rc, V3 origin, V3 dir, double t_max) {
+  return hit_light(rc, origin, dir, &t_max) >= 0;
+}
+
 bool shade_state(RenderState &s, Colour *out) {
   const RenderContext &rc = *s.thread->rc;
   if (s.light >= 0) {
