@@ -169,8 +169,12 @@ bool emit_photon(const Scene &scene, const EmissionPlan &plan, uint32_t index, P
   for (size_t i = n; chosen == n && i-- > 0;) // rounding left the pick past the sum
     if (cone_of(i).solid_angle > 0) chosen = i;
   Cone c = cone_of(chosen);
-  double cos_t = 1 - u(1) * (1 - c.cos_max);
-  double sin_t = std::sqrt(std::max(0.0, 1 - cos_t * cos_t)), phi = 2 * kPi * u(2);
+  // With a single cone there is nothing to pick, and the direction takes
+  // dimensions 0 and 1, the pair that is stratified best (a (0, 2)-sequence):
+  // every elementary interval of the photons' directions holds its share.
+  int du = n == 1 ? 0 : 1;
+  double cos_t = 1 - u(du) * (1 - c.cos_max);
+  double sin_t = std::sqrt(std::max(0.0, 1 - cos_t * cos_t)), phi = 2 * kPi * u(du + 1);
   out->dir = normalize(
       from_frame(frame_around(c.axis), {sin_t * std::cos(phi), sin_t * std::sin(phi), cos_t}));
 
@@ -190,6 +194,10 @@ bool emit_photon(const Scene &scene, const EmissionPlan &plan, uint32_t index, P
     if (!(cos_l > 0)) return false;
     scale *= cos_l * l.area; // radiance times projected area, over the area's density
   }
+  out->strata_count = 0;
+  if (n == 1) out->strata[out->strata_count++] = u(2);
+  if (l.kind != LightKind::Area)
+    for (int d : {3, 4}) out->strata[out->strata_count++] = u(d);
   auto f = static_cast<float>(scale);
   out->energy = {l.colour.r * f, l.colour.g * f, l.colour.b * f, 1};
   return true;

@@ -11,6 +11,7 @@
 
 #include "abi/host_values.h"
 #include "scene/scene.h"
+#include "shading/render_state.h"
 
 namespace vr {
 
@@ -54,6 +55,11 @@ struct PhotonStart {
   V3 normal; // the emitting side of an area light; zero for a point light
   V3 dir;    // unit
   Colour energy;
+  // The light's Sobol dimensions the emission did not use, at the photon's
+  // point: the first random decisions of its path take them, so that those
+  // decisions stay as evenly spread over the photons as their directions.
+  double strata[kPhotonStrata];
+  int strata_count = 0;
 };
 
 // Photon `index` of the plan: its light, its point of emission (an area light

@@ -9,6 +9,9 @@ namespace vr {
 
 namespace {
 
+// Cells are two radii wide, so that a lookup's disc spans at most two a side.
+constexpr double kCellRadii = 2;
+
 // Photons whose surface faces within this angle of the query's count as
 // lying on the same surface (cos 37 degrees): a sphere's normal turns much
 // less across a lookup, a wall meeting the floor or the far side of a thin
@@ -27,9 +30,29 @@ Cell cell_of(const CausticMap &map, const double p[3]) {
   return {c(0), c(1), c(2)};
 }
 
+// Spreads the low 21 bits of v over every third bit.
+uint64_t spread_bits(uint64_t v) {
+  v &= 0x1fffff;
+  v = (v | v << 32) & 0x1f00000000ffffull;
+  v = (v | v << 16) & 0x1f0000ff0000ffull;
+  v = (v | v << 8) & 0x100f00f00f00f00full;
+  v = (v | v << 4) & 0x10c30c30c30c30c3ull;
+  v = (v | v << 2) & 0x1249249249249249ull;
+  return v;
+}
+
+// A cell's slot: cells are grouped in blocks of 4 x 4 x 4, a block's cells
+// take 64 consecutive slots in Morton order (a Z-curve), and the blocks are
+// hashed over the table. A lookup's cells then mostly share a block, and
+// the photons, sorted by slot, share cache lines; a hash of the block keeps
+// far-apart blocks from piling onto the same slots, as a Morton code wrapped
+// to the table would.
 uint32_t slot_of(Cell c, size_t slots) {
-  uint64_t h = hash_combine(hash_combine(mix64(uint64_t(c.x)), uint64_t(c.y)), uint64_t(c.z));
-  return static_cast<uint32_t>(h & (slots - 1));
+  uint64_t inner = spread_bits(uint64_t(c.x) & 3) | spread_bits(uint64_t(c.y) & 3) << 1 |
+                   spread_bits(uint64_t(c.z) & 3) << 2;
+  uint64_t block =
+      hash_combine(hash_combine(mix64(uint64_t(c.x >> 2)), uint64_t(c.y >> 2)), uint64_t(c.z >> 2));
+  return static_cast<uint32_t>((block << 6 | inner) & (slots - 1));
 }
 
 Colour lookup(const void *map, V3 point, V3 normal) {
@@ -40,7 +63,7 @@ Colour lookup(const void *map, V3 point, V3 normal) {
 // face the same way, are merged into one: a lookup then visits a bounded
 // number of records however bright the caustic, and the merged record's
 // kernel still integrates to their summed flux.
-constexpr double kMergeCells = 2; // merge cells per radius
+constexpr double kMergeCells = 1; // merge cells per radius
 
 // A photon's merge group: its cell of the merge grid, its normal's
 // octahedral code to 4 bits a coordinate (about 12 degrees) and whether it
@@ -108,7 +131,7 @@ void build_caustic_map(std::vector<StoredPhoton> photons, double radius, Caustic
   if (photons.empty() || !(radius > 0)) return;
   photons = merge_photons(photons, radius / kMergeCells);
   map->radius = static_cast<float>(radius);
-  map->inv_cell = 1 / double(map->radius);
+  map->inv_cell = 1 / (kCellRadii * map->radius);
   for (int a = 0; a < 3; ++a) {
     float lo = photons[0].position[a], hi = lo;
     for (const StoredPhoton &p : photons)
@@ -117,7 +140,7 @@ void build_caustic_map(std::vector<StoredPhoton> photons, double radius, Caustic
   }
   // A power of two at least the photon count: most cells then have a slot
   // of their own.
-  size_t slots = 1;
+  size_t slots = 64;
   while (slots < photons.size()) slots <<= 1;
   std::vector<uint32_t> slot(photons.size());
   std::vector<uint32_t> starts(slots + 1, 0);
@@ -143,11 +166,15 @@ Colour caustic_estimate(const CausticMap &map, V3 point, V3 normal) {
   // cells below stay within the photons' box.
   for (int i = 0; i < 3; ++i)
     if (!(hi[i] >= map.origin[i] && lo[i] <= map.top[i])) return {0, 0, 0, 1};
-  Cell a = cell_of(map, lo), b = cell_of(map, hi);
+  // Cells outside the photons' box hold none (a floor's photons fill one
+  // layer of cells).
+  Cell a = cell_of(map, lo), b = cell_of(map, hi), top = cell_of(map, map.top);
+  a = {std::max<int64_t>(a.x, 0), std::max<int64_t>(a.y, 0), std::max<int64_t>(a.z, 0)};
+  b = {std::min(b.x, top.x), std::min(b.y, top.y), std::min(b.z, top.z)};
   size_t slots = map.starts.size() - 1;
-  // Cells are one radius wide, so the disc spans two or three per axis; a
-  // slot reached twice (two cells sharing it) must be read once.
-  uint32_t seen[27];
+  // The disc spans at most two cells per axis; a slot reached twice (two
+  // cells sharing it) must be read once.
+  uint32_t seen[8];
   int n_seen = 0;
   double sum[3] = {0, 0, 0};
   for (int64_t z = a.z; z <= b.z; ++z)

@@ -1,5 +1,5 @@
 // The caustic photon map of one pass: the stored photons on a hashed grid of
-// cells as wide as the pass's kernel radius, and the fixed-radius density
+// cells twice as wide as the pass's kernel radius, and the fixed-radius density
 // estimate that turns the photons near a point into irradiance.
 #ifndef VITREL_RENDER_PHOTON_PHOTON_MAP_H
 #define VITREL_RENDER_PHOTON_PHOTON_MAP_H
@@ -21,7 +21,7 @@ struct CausticMap {
   // cell whose hash lands on it; the distance test sorts them out.
   std::vector<uint32_t> starts;
   float radius = 0;      // the kernel's, in scene units
-  double inv_cell = 0;   // cells per scene unit: 1 / radius
+  double inv_cell = 0;   // cells per scene unit: 1 / (2 radius)
   double origin[3] = {}; // the grid's corner: the photons' lowest coordinates
   double top[3] = {};    // their highest
 };

@@ -14,18 +14,25 @@ void trace_photon(ThreadContext &tc, const EmissionPlan &plan, uint32_t index) {
   light.geo_normal = start.normal;
   light.host.direction = to_vector(start.dir);
   light.host.normal = to_vector(start.normal);
+  for (int i = 0; i < start.strata_count; ++i) tc.strata[i] = start.strata[i];
+  tc.strata_next = 0, tc.strata_count = start.strata_count;
   continue_photon(light, VITREL_RAY_PHOTON_FROM_LIGHT, start.energy, start.dir);
+  tc.strata_next = tc.strata_count = 0;
 }
 
 PhotonPass run_photon_pass(const RenderContext &rc, const EmissionPlan &plan, int threads,
-                           const std::function<void()> &block_done, const SplatTarget *splat) {
+                           const std::function<void()> &block_done, const SplatTarget *splat,
+                           bool keep) {
   int blocks = photon_blocks(plan);
   std::vector<PhotonSink> sinks(static_cast<size_t>(blocks));
   PhotonPass pass;
   auto trace_block = [&](ThreadContext &tc, int b) {
     tc.photons = &sinks[static_cast<size_t>(b)];
     tc.photons->splat = splat;
-    tc.photons->photons.reserve(kPhotonBlock); // most photons store once at most
+    tc.photons->keep = keep;
+    // Most photons store and splat once at most.
+    if (keep) tc.photons->photons.reserve(kPhotonBlock);
+    if (splat) tc.photons->splats.reserve(kPhotonBlock);
     uint32_t first = static_cast<uint32_t>(b) * kPhotonBlock;
     uint32_t end = std::min(plan.photons, first + kPhotonBlock);
     for (uint32_t i = first; i < end; ++i) trace_photon(tc, plan, i);

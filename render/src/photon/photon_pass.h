@@ -35,13 +35,14 @@ void trace_photon(ThreadContext &tc, const EmissionPlan &plan, uint32_t index);
 
 // Traces every photon of the plan on `threads` threads (0: every core) and
 // calls block_done after each block; photons that land in the camera's
-// direct view are splatted to `splat`'s pixels unless it is null. Each
+// direct view are splatted to `splat`'s pixels unless it is null, and
+// photons are stored for the map only when `keep` is true. Each
 // photon's path depends only on its index and pass, and the blocks' photons
 // and splats are joined in block order, so the result is the same for any
 // thread count and any schedule.
 PhotonPass run_photon_pass(const RenderContext &rc, const EmissionPlan &plan, int threads,
                            const std::function<void()> &block_done,
-                           const SplatTarget *splat = nullptr);
+                           const SplatTarget *splat = nullptr, bool keep = true);
 
 } // namespace vr
 

@@ -61,6 +61,7 @@ struct PhotonSink {
   std::vector<StoredPhoton> photons;
   std::vector<Splat> splats;
   const SplatTarget *splat = nullptr; // null: photons are not splatted
+  bool keep = true;                   // false: no lookup will read the map, so photons are not kept
 };
 
 // Stores the photon with `energy` at the state's hit, arriving along the

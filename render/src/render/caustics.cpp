@@ -30,6 +30,33 @@ EmissionPlan plan_of(const RenderContext &rc, uint32_t pass) {
   return plan_emission(*rc.scene, static_cast<uint32_t>(o.caustic_photons), pass);
 }
 
+// Whether any lookup can read the map: gather rays reach every diffuse
+// surface, and every other lookup (the glass's own, and those of the rays it
+// reflects and refracts) starts from glass that a camera ray hits. Without
+// gather, a map is needed only when some glass object's bounding sphere
+// reaches into the view of the region's pixels.
+bool map_needed(const RenderContext &rc, const EmissionPlan &plan, const Region &region) {
+  if (rc.scene->options.gather_rays > 0) return true;
+  const Camera &c = rc.scene->camera;
+  // The four planes through the eye and the region's edges, facing inward.
+  auto ray = [&](double x, double y) {
+    return rc.forward + rc.right * (2 * x / c.width - 1) + rc.up * (1 - 2 * y / c.height);
+  };
+  V3 corner[4] = {ray(region.x0, region.y0), ray(region.x1, region.y0), ray(region.x1, region.y1),
+                  ray(region.x0, region.y1)};
+  for (const PhotonEmitter &e : plan.emitters)
+    for (const PhotonTarget &t : e.targets) {
+      V3 to = t.centre - rc.eye;
+      bool inside = dot(to, rc.forward) > -t.radius;
+      for (int i = 0; i < 4 && inside; ++i) {
+        V3 inward = normalize(cross(corner[i], corner[(i + 1) % 4]));
+        inside = dot(to, inward) > -t.radius;
+      }
+      if (inside) return true;
+    }
+  return false;
+}
+
 } // namespace
 
 double first_caustic_radius(const EmissionPlan &plan, const Options &options) {
@@ -56,7 +83,8 @@ void run_caustic_pass(const RenderContext &rc, uint32_t pass, int threads, Frame
   SplatTarget target{image->region, camera_focal_pixels(rc)};
   auto start = std::chrono::steady_clock::now();
   double cpu_start = cpu_seconds();
-  PhotonPass photons = run_photon_pass(rc, plan, threads, block_done, &target);
+  PhotonPass photons =
+      run_photon_pass(rc, plan, threads, block_done, &target, map_needed(rc, plan, image->region));
   stats->pass_seconds += seconds_since(start);
   stats->pass_cpu_seconds += cpu_seconds() - cpu_start;
 

@@ -74,6 +74,9 @@ struct RenderContext {
   CausticLookup caustics; // installed by the photon pass when caustics are on
 };
 
+// Stratified numbers a photon's path takes for its first random decisions.
+constexpr int kPhotonStrata = 3;
+
 // One thread's working storage: a state per trace depth.
 struct ThreadContext {
   const RenderContext *rc = nullptr;
@@ -83,6 +86,10 @@ struct ThreadContext {
   // Where mi_store_photon puts photons during the photon pass; null while
   // the image is rendered.
   PhotonSink *photons = nullptr;
+  // The current photon's stratified numbers not yet taken: strata[next ..
+  // count - 1]. None while the image is rendered.
+  double strata[kPhotonStrata];
+  int strata_next = 0, strata_count = 0;
   // The nearest hit of the ray being traced, before it goes into the state.
   // Kept here rather than on the stack: a hit writes every field, so clearing
   // a fresh record for every ray would be wasted work.
@@ -90,6 +97,15 @@ struct ThreadContext {
 };
 
 void init_thread_context(const RenderContext &rc, ThreadContext *tc);
+
+// The next uniform number of s's path for a single decision (a scatter's
+// choice, a one-off sample): the photon's next stratified number while it
+// has one, else an independent number of the path.
+inline double decision_uniform(RenderState &s) {
+  ThreadContext &tc = *s.thread;
+  if (tc.strata_next < tc.strata_count) return tc.strata[tc.strata_next++];
+  return draw_uniform(s.path);
+}
 
 // The worker threads asked for: `threads`, or every core for 0 or less.
 int worker_threads(int threads);
