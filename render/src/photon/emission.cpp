@@ -8,7 +8,7 @@
 
 namespace vr {
 
-static_assert(kSobolDimensions >= 5, "a photon takes five Sobol dimensions");
+static_assert(kSobolDimensions == 8, "a photon takes the eight Sobol dimensions");
 
 namespace {
 
@@ -81,7 +81,7 @@ EmissionPlan plan_emission(const Scene &scene, uint32_t photons, uint32_t pass) 
     double p = light_power(scene.lights[li]);
     if (e.targets.empty() || !(p > 0)) continue;
     uint64_t stream = hash_combine(kEmissionSeed, li + 1);
-    for (int d = 0; d < 5; ++d) e.scramble[d] = sobol_scramble(stream, d);
+    for (int d = 0; d < kSobolDimensions; ++d) e.scramble[d] = sobol_scramble(stream, d);
     plan.emitters.push_back(std::move(e));
     power.push_back(p);
   }
@@ -126,8 +126,13 @@ bool emit_photon(const Scene &scene, const EmissionPlan &plan, uint32_t index, P
   if (e == nullptr) return false;
   const Light &l = scene.lights[e->light];
   // The light's photons are the points of one scrambled Sobol sequence:
-  // dimension 0 picks the cone, 1 and 2 the direction in it, 3 and 4 the
-  // point on an area light.
+  // dimension 0 picks the cone, 1 and 2 the direction in it (0 and 1 when
+  // there is one cone), 5 and 6 the point on an area light, and the rest,
+  // from the lowest, the first random decisions of the photon's path. The
+  // photons that land in one pixel share a direction more than anything
+  // else, so the dimensions stratified best together with the direction's go
+  // to what sets their colour and their number there: the Fresnel choices
+  // and the wavelength, rather than the point on the light.
   // Past 2^32 points the sequence starts again under fresh scrambles.
   uint64_t point = uint64_t{plan.pass} * e->count + (index - e->first);
   auto k = static_cast<uint32_t>(point);
@@ -141,7 +146,7 @@ bool emit_photon(const Scene &scene, const EmissionPlan &plan, uint32_t index, P
   out->normal = {0, 0, 0};
   out->origin = l.position;
   if (l.kind == LightKind::Area) {
-    out->origin = l.position + l.edge_u * (u(3) - 0.5) + l.edge_v * (u(4) - 0.5);
+    out->origin = l.position + l.edge_u * (u(5) - 0.5) + l.edge_v * (u(6) - 0.5);
     out->normal = l.normal;
   }
 
@@ -195,9 +200,8 @@ bool emit_photon(const Scene &scene, const EmissionPlan &plan, uint32_t index, P
     scale *= cos_l * l.area; // radiance times projected area, over the area's density
   }
   out->strata_count = 0;
-  if (n == 1) out->strata[out->strata_count++] = u(2);
-  if (l.kind != LightKind::Area)
-    for (int d : {3, 4}) out->strata[out->strata_count++] = u(d);
+  for (int d = n == 1 ? 2 : 3; d < kSobolDimensions; ++d)
+    if (l.kind != LightKind::Area || (d != 5 && d != 6)) out->strata[out->strata_count++] = u(d);
   auto f = static_cast<float>(scale);
   out->energy = {l.colour.r * f, l.colour.g * f, l.colour.b * f, 1};
   return true;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "abi/host_values.h"
+#include "sampler/sobol.h"
 #include "scene/scene.h"
 #include "shading/render_state.h"
 
@@ -27,7 +28,7 @@ struct PhotonEmitter {
   int light;
   uint32_t first = 0, count = 0;
   std::vector<PhotonTarget> targets; // the glass objects the light illuminates
-  uint32_t scramble[5];              // of the light's Sobol sequence, per dimension
+  uint32_t scramble[kSobolDimensions]; // of the light's Sobol sequence, per dimension
 };
 
 struct EmissionPlan {

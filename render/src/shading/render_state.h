@@ -75,7 +75,7 @@ struct RenderContext {
 };
 
 // Stratified numbers a photon's path takes for its first random decisions.
-constexpr int kPhotonStrata = 3;
+constexpr int kPhotonStrata = 6;
 
 // One thread's working storage: a state per trace depth.
 struct ThreadContext {
