@@ -8,12 +8,12 @@ using namespace vr;
 VR_HOST_OPERATION int mi_sample(double *values, int *count, HostState *state, int dimension,
                                 int *n) {
   RenderState &s = *render_state(state);
-  ThreadContext &tc = *s.thread;
+  const PhotonStrata &strata = s.thread->strata;
   // A photon's one-off sample (its wavelength, its blur) takes its
   // stratified numbers while it has enough.
   if (count == nullptr && values != nullptr && dimension >= 1 &&
-      tc.strata_count - tc.strata_next >= dimension) {
-    for (int d = 0; d < dimension; ++d) values[d] = tc.strata[tc.strata_next++];
+      strata.count - strata.next >= dimension) {
+    for (int d = 0; d < dimension; ++d) values[d] = decision_uniform(s);
     return 1;
   }
   return sample_protocol(s.path, values, count, dimension, n) ? 1 : 0;

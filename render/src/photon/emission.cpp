@@ -133,7 +133,8 @@ bool emit_photon(const Scene &scene, const EmissionPlan &plan, uint32_t index, P
   // else, so the dimensions stratified best together with the direction's go
   // to what sets their colour and their number there: the Fresnel choices
   // and the wavelength, rather than the point on the light.
-  // Past 2^32 points the sequence starts again under fresh scrambles.
+  // Past 2^32 points the sequence starts again under fresh scrambles (and
+  // the path draws its decisions from its own stream).
   uint64_t point = uint64_t{plan.pass} * e->count + (index - e->first);
   auto k = static_cast<uint32_t>(point);
   uint32_t round = static_cast<uint32_t>(point >> 32);
@@ -199,9 +200,12 @@ bool emit_photon(const Scene &scene, const EmissionPlan &plan, uint32_t index, P
     if (!(cos_l > 0)) return false;
     scale *= cos_l * l.area; // radiance times projected area, over the area's density
   }
-  out->strata_count = 0;
-  for (int d = n == 1 ? 2 : 3; d < kSobolDimensions; ++d)
-    if (l.kind != LightKind::Area || (d != 5 && d != 6)) out->strata[out->strata_count++] = u(d);
+  out->strata = PhotonStrata{};
+  out->strata.point = k;
+  out->strata.scramble = round == 0 ? e->scramble : nullptr;
+  for (int d = n == 1 ? 2 : 3; d < kSobolDimensions && round == 0; ++d)
+    if (l.kind != LightKind::Area || (d != 5 && d != 6))
+      out->strata.dimension[out->strata.count++] = static_cast<int8_t>(d);
   auto f = static_cast<float>(scale);
   out->energy = {l.colour.r * f, l.colour.g * f, l.colour.b * f, 1};
   return true;

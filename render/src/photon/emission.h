@@ -27,7 +27,7 @@ struct PhotonTarget {
 struct PhotonEmitter {
   int light;
   uint32_t first = 0, count = 0;
-  std::vector<PhotonTarget> targets; // the glass objects the light illuminates
+  std::vector<PhotonTarget> targets;   // the glass objects the light illuminates
   uint32_t scramble[kSobolDimensions]; // of the light's Sobol sequence, per dimension
 };
 
@@ -59,8 +59,7 @@ struct PhotonStart {
   // The light's Sobol dimensions the emission did not use, at the photon's
   // point: the first random decisions of its path take them, so that those
   // decisions stay as evenly spread over the photons as their directions.
-  double strata[kPhotonStrata];
-  int strata_count = 0;
+  PhotonStrata strata;
 };
 
 // Photon `index` of the plan: its light, its point of emission (an area light

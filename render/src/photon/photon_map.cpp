@@ -84,10 +84,11 @@ struct MergeKey {
   }
 };
 
-// Merges each group into one photon at the group's flux-weighted centre,
-// with its summed flux and the normal of its first photon, arriving head-on
-// from the group's side (the side test asks only which side it came from).
-std::vector<StoredPhoton> merge_photons(const std::vector<StoredPhoton> &photons, double cell) {
+// Merges each group into one record at the group's flux-weighted centre,
+// with its summed flux and the normal of its first photon. A group that
+// arrived at the back of its surface (along its normal) is dropped: the
+// side test refuses it at every lookup that faces its surface's way.
+std::vector<MapRecord> merge_photons(const std::vector<StoredPhoton> &photons, double cell) {
   std::vector<MergeKey> keys(photons.size());
   double inv = 1 / cell;
   for (size_t i = 0; i < photons.size(); ++i) {
@@ -99,10 +100,14 @@ std::vector<StoredPhoton> merge_photons(const std::vector<StoredPhoton> &photons
                static_cast<uint32_t>(i)};
   }
   std::sort(keys.begin(), keys.end());
-  std::vector<StoredPhoton> merged;
+  std::vector<MapRecord> merged;
   for (size_t i = 0; i < keys.size();) {
     size_t end = i + 1;
     while (end < keys.size() && keys[end].same_group(keys[i])) ++end;
+    if (!(keys[i].normal & 1)) {
+      i = end;
+      continue;
+    }
     double flux[3] = {0, 0, 0}, centre[3] = {0, 0, 0}, weight = 0;
     for (size_t j = i; j < end; ++j) {
       const StoredPhoton &p = photons[keys[j].index];
@@ -111,13 +116,14 @@ std::vector<StoredPhoton> merge_photons(const std::vector<StoredPhoton> &photons
       weight += w;
     }
     const StoredPhoton &first = photons[keys[i].index];
-    StoredPhoton m = first;
+    V3 n = decode_direction(first.normal);
+    MapRecord m{{first.position[0], first.position[1], first.position[2]},
+                {},
+                {float(n.x), float(n.y), float(n.z)}};
     for (int a = 0; a < 3; ++a) {
       m.energy[a] = static_cast<float>(flux[a]);
       if (weight > 0) m.position[a] = static_cast<float>(centre[a] / weight);
     }
-    V3 n = decode_direction(first.normal);
-    m.direction = encode_direction(keys[i].normal & 1 ? -n : n);
     merged.push_back(m);
     i = end;
   }
@@ -126,15 +132,17 @@ std::vector<StoredPhoton> merge_photons(const std::vector<StoredPhoton> &photons
 
 } // namespace
 
-void build_caustic_map(std::vector<StoredPhoton> photons, double radius, CausticMap *map) {
+void build_caustic_map(std::vector<StoredPhoton> stored, double radius, CausticMap *map) {
   *map = CausticMap{};
-  if (photons.empty() || !(radius > 0)) return;
-  photons = merge_photons(photons, radius / kMergeCells);
+  if (stored.empty() || !(radius > 0)) return;
+  std::vector<MapRecord> photons = merge_photons(stored, radius / kMergeCells);
+  std::vector<StoredPhoton>().swap(stored);
+  if (photons.empty()) return;
   map->radius = static_cast<float>(radius);
   map->inv_cell = 1 / (kCellRadii * map->radius);
   for (int a = 0; a < 3; ++a) {
     float lo = photons[0].position[a], hi = lo;
-    for (const StoredPhoton &p : photons)
+    for (const MapRecord &p : photons)
       lo = std::min(lo, p.position[a]), hi = std::max(hi, p.position[a]);
     map->origin[a] = lo, map->top[a] = hi;
   }
@@ -184,15 +192,13 @@ Colour caustic_estimate(const CausticMap &map, V3 point, V3 normal) {
         if (std::find(seen, seen + n_seen, s) != seen + n_seen) continue;
         seen[n_seen++] = s;
         for (uint32_t i = map.starts[s]; i < map.starts[s + 1]; ++i) {
-          const StoredPhoton &p = map.photons[i];
+          const MapRecord &p = map.photons[i];
           double dx = p.position[0] - q[0], dy = p.position[1] - q[1], dz = p.position[2] - q[2];
           double d2 = dx * dx + dy * dy + dz * dz;
           if (!(d2 < r2)) continue;
-          // cos >= kSameSurfaceCos, squared, so that the normal needs no root.
-          V3 n = octahedral_vector(p.normal);
-          double c = dot(n, normal);
-          if (c <= 0 || c * c < kSameSurfaceCos * kSameSurfaceCos * dot(n, n) ||
-              dot(octahedral_vector(p.direction), normal) >= 0)
+          // On a surface facing the same way, from the front.
+          if (p.normal[0] * normal.x + p.normal[1] * normal.y + p.normal[2] * normal.z <
+              kSameSurfaceCos)
             continue;
           double w = 1 - d2 / r2;
           sum[0] += w * p.energy[0], sum[1] += w * p.energy[1], sum[2] += w * p.energy[2];
@@ -214,7 +220,7 @@ CausticLookup caustic_lookup(const CausticMap &map) {
 }
 
 size_t caustic_map_bytes(const CausticMap &map) {
-  return map.photons.capacity() * sizeof(StoredPhoton) + map.starts.capacity() * sizeof(uint32_t);
+  return map.photons.capacity() * sizeof(MapRecord) + map.starts.capacity() * sizeof(uint32_t);
 }
 
 } // namespace vr

@@ -13,10 +13,18 @@
 
 namespace vr {
 
+// A merged photon as a lookup reads it: its position, flux, and the unit
+// normal of the surface it arrived at, on the side it arrived from.
+struct MapRecord {
+  float position[3];
+  float energy[3];
+  float normal[3];
+};
+
 struct CausticMap {
-  // The photons ordered by their cell's slot in the table, in photon order
-  // within a slot, so that a cell's photons lie together in memory.
-  std::vector<StoredPhoton> photons;
+  // The merged photons ordered by their cell's slot in the table, in photon
+  // order within a slot, so that a cell's records lie together in memory.
+  std::vector<MapRecord> photons;
   // Photons of slot s: photons[starts[s] .. starts[s + 1]). A slot holds every
   // cell whose hash lands on it; the distance test sorts them out.
   std::vector<uint32_t> starts;

@@ -14,10 +14,9 @@ void trace_photon(ThreadContext &tc, const EmissionPlan &plan, uint32_t index) {
   light.geo_normal = start.normal;
   light.host.direction = to_vector(start.dir);
   light.host.normal = to_vector(start.normal);
-  for (int i = 0; i < start.strata_count; ++i) tc.strata[i] = start.strata[i];
-  tc.strata_next = 0, tc.strata_count = start.strata_count;
+  tc.strata = start.strata;
   continue_photon(light, VITREL_RAY_PHOTON_FROM_LIGHT, start.energy, start.dir);
-  tc.strata_next = tc.strata_count = 0;
+  tc.strata = PhotonStrata{};
 }
 
 PhotonPass run_photon_pass(const RenderContext &rc, const EmissionPlan &plan, int threads,

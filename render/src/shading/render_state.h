@@ -13,6 +13,7 @@
 #include "geometry/accel.h"
 #include "module/module.h"
 #include "sampler/path_sampling.h"
+#include "sampler/sobol.h"
 #include "scene/scene.h"
 #include "shading/caustic_lookup.h"
 
@@ -77,6 +78,15 @@ struct RenderContext {
 // Stratified numbers a photon's path takes for its first random decisions.
 constexpr int kPhotonStrata = 6;
 
+// Where they come from: dimensions of the point of a scrambled Sobol
+// sequence that the photon stands for, worked out only when taken.
+struct PhotonStrata {
+  uint32_t point = 0;
+  const uint32_t *scramble = nullptr; // per dimension
+  int8_t dimension[kPhotonStrata] = {};
+  int next = 0, count = 0;
+};
+
 // One thread's working storage: a state per trace depth.
 struct ThreadContext {
   const RenderContext *rc = nullptr;
@@ -86,10 +96,9 @@ struct ThreadContext {
   // Where mi_store_photon puts photons during the photon pass; null while
   // the image is rendered.
   PhotonSink *photons = nullptr;
-  // The current photon's stratified numbers not yet taken: strata[next ..
-  // count - 1]. None while the image is rendered.
-  double strata[kPhotonStrata];
-  int strata_next = 0, strata_count = 0;
+  // The current photon's stratified numbers: those not yet taken are
+  // dimension[next .. count - 1]. None while the image is rendered.
+  PhotonStrata strata;
   // The nearest hit of the ray being traced, before it goes into the state.
   // Kept here rather than on the stack: a hit writes every field, so clearing
   // a fresh record for every ray would be wasted work.
@@ -102,8 +111,11 @@ void init_thread_context(const RenderContext &rc, ThreadContext *tc);
 // choice, a one-off sample): the photon's next stratified number while it
 // has one, else an independent number of the path.
 inline double decision_uniform(RenderState &s) {
-  ThreadContext &tc = *s.thread;
-  if (tc.strata_next < tc.strata_count) return tc.strata[tc.strata_next++];
+  PhotonStrata &p = s.thread->strata;
+  if (p.next < p.count) {
+    int d = p.dimension[p.next++];
+    return scrambled_sobol_point(p.point, d, p.scramble[d]);
+  }
   return draw_uniform(s.path);
 }
 
