@@ -155,11 +155,20 @@ std::vector<Ring> trace_fan(const Setup &s, int cones) {
   std::vector<Ring> rings;
   double above = s.light_height - s.centre;
   double cos_max = std::sqrt(1 - (s.radius / above) * (s.radius / above));
-  // Cones of equal solid angle 2 pi (1 - cos_max) / cones, so of equal flux.
-  Fan fan{s, &rings, s.intensity * 2 * kPi * (1 - cos_max) / cones};
+  // Toward the rim the rays graze the sphere and their landing moves fast
+  // with the angle, so the cones are narrower there: cone i spans the share
+  // w(i / cones) .. w((i + 1) / cones) of the solid angle, w(u) = 1 - (1 - u)^2,
+  // and carries that share of the flux.
+  double whole = s.intensity * 2 * kPi * (1 - cos_max);
+  auto w = [&](int i) {
+    double v = 1 - double(i) / cones;
+    return 1 - v * v;
+  };
   const double one[3] = {1, 1, 1};
   for (int i = 0; i < cones; ++i) {
-    double cos_t = 1 - (i + 0.5) / cones * (1 - cos_max);
+    double w0 = w(i), w1 = w(i + 1);
+    Fan fan{s, &rings, whole * (w1 - w0)};
+    double cos_t = 1 - 0.5 * (w0 + w1) * (1 - cos_max);
     double sin_t = std::sqrt(1 - cos_t * cos_t);
     fan.follow({0, s.light_height}, {sin_t, -cos_t}, one, false, 0);
   }

@@ -42,10 +42,10 @@ struct Ring {
   double flux[3];
 };
 
-// The rings of `cones` cones of equal solid angle between the axis and the
-// sphere's rim as the light sees it, one ray each through the middle of
-// its cone, and every branch of its Fresnel splits that reaches the floor
-// after at most photon_depth scattering events.
+// The rings of `cones` cones between the axis and the sphere's rim as the
+// light sees it, narrower toward the rim, one ray each through the middle of
+// its cone's solid angle, and every branch of its Fresnel splits that
+// reaches the floor after at most photon_depth scattering events.
 std::vector<Ring> trace_fan(const Setup &s, int cones);
 
 // The total flux of the rings, each channel.
