@@ -203,7 +203,8 @@ bool emit_photon(const Scene &scene, const EmissionPlan &plan, uint32_t index, P
   out->strata = PhotonStrata{};
   out->strata.point = k;
   out->strata.scramble = round == 0 ? e->scramble : nullptr;
-  for (int d = n == 1 ? 2 : 3; d < kSobolDimensions && round == 0; ++d)
+  for (int d = n == 1 ? 2 : 3;
+       d < kSobolDimensions && round == 0 && out->strata.count < kPhotonStrata; ++d)
     if (l.kind != LightKind::Area || (d != 5 && d != 6))
       out->strata.dimension[out->strata.count++] = static_cast<int8_t>(d);
   auto f = static_cast<float>(scale);
