@@ -9,6 +9,7 @@
 #include <iterator>
 #include <sys/wait.h>
 
+#include "ball_lens_reference.h"
 #include "render/caustics.h"
 #include "test_scenes.h"
 
@@ -104,6 +105,34 @@ TEST(CausticDeterminism, PassesGiveTheSameImageOnAnyThreadCountAndStitchInCrops)
   EXPECT_EQ(render(*t, 1, {0, 0, 24, 14}).rgba, full.rgba);
   for (Region r : {Region{0, 0, 10, 14}, Region{10, 0, 24, 5}, Region{10, 5, 24, 14}})
     expect_same_pixels(render(*t, 1, r), full);
+}
+
+TEST(CausticPasses, TheMapIsKeptOnlyWhereALookupCanReadIt) {
+  // The ball lens's camera sees only the floor and there is no gather: every
+  // caustic it shows is splatted, and no photon is kept for a map.
+  ball_lens::Setup setup;
+  setup.width = setup.height = 16;
+  std::string json = ball_lens::scene_json(setup, 20000, 1, 1);
+  auto stats_of = [](const std::string &text) {
+    auto t = make_scene(text);
+    RenderStats stats;
+    render(*t, 2, {0, 0, t->scene.camera.width, t->scene.camera.height}, 0, 0, &stats);
+    return stats.caustics;
+  };
+  CausticStats floor_only = stats_of(json);
+  EXPECT_EQ(floor_only.stored, 0u);
+  EXPECT_GT(floor_only.splats, 0u);
+  // Gather rays look the map up on every diffuse surface.
+  std::string gathered = json;
+  gathered.replace(gathered.find(R"("gather_rays": 0)"), 16, R"("gather_rays": 1)");
+  EXPECT_GT(stats_of(gathered).stored, 0u);
+  // So do the rays of glass in view, even of glass that no light illuminates
+  // (its refracted rays can land on the ball's caustic).
+  std::string pane = json;
+  pane.replace(pane.rfind("]}"), 2, R"(, {"shape": "quad", "size": [0.2, 0.2], "lights": [],
+      "transform": {"rotate": [90, 0, 0], "translate": [0, 1.33, 2.52]},
+      "material": {"type": "glass"}}]})");
+  EXPECT_GT(stats_of(pane).stored, 0u);
 }
 
 struct Outcome {

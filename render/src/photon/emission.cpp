@@ -14,8 +14,8 @@ namespace {
 
 constexpr uint64_t kEmissionSeed = 0x70686f746f6e73ull;
 
-// A bounding sphere of the object: the unit sphere under its transform, or
-// the centre of a mesh's box with the farthest vertex.
+} // namespace
+
 PhotonTarget bounding_sphere(const Shape &shape, int index) {
   if (shape.kind == ShapeKind::Sphere) {
     V3 centre = apply_point(shape.transform, {0, 0, 0});
@@ -41,6 +41,8 @@ PhotonTarget bounding_sphere(const Shape &shape, int index) {
   // A hair more, so that single-precision vertices lie inside.
   return {index, centre, std::sqrt(r2) * (1 + 1e-6) + 1e-9};
 }
+
+namespace {
 
 double light_power(const Light &l) {
   double c = average_rgb(l.colour);

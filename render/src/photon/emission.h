@@ -23,6 +23,10 @@ struct PhotonTarget {
   double radius;
 };
 
+// A bounding sphere of object `index`'s shape: the unit sphere under its
+// transform, or the centre of a mesh's box with the farthest vertex.
+PhotonTarget bounding_sphere(const Shape &shape, int index);
+
 // One light's share of the photons: indices first .. first + count - 1.
 struct PhotonEmitter {
   int light;

@@ -35,7 +35,7 @@ EmissionPlan plan_of(const RenderContext &rc, uint32_t pass) {
 // reflects and refracts) starts from glass that a camera ray hits. Without
 // gather, a map is needed only when some glass object's bounding sphere
 // reaches into the view of the region's pixels.
-bool map_needed(const RenderContext &rc, const EmissionPlan &plan, const Region &region) {
+bool map_needed(const RenderContext &rc, const Region &region) {
   if (rc.scene->options.gather_rays > 0) return true;
   const Camera &c = rc.scene->camera;
   // The four planes through the eye and the region's edges, facing inward.
@@ -44,16 +44,18 @@ bool map_needed(const RenderContext &rc, const EmissionPlan &plan, const Region 
   };
   V3 corner[4] = {ray(region.x0, region.y0), ray(region.x1, region.y0), ray(region.x1, region.y1),
                   ray(region.x0, region.y1)};
-  for (const PhotonEmitter &e : plan.emitters)
-    for (const PhotonTarget &t : e.targets) {
-      V3 to = t.centre - rc.eye;
-      bool inside = dot(to, rc.forward) > -t.radius;
-      for (int i = 0; i < 4 && inside; ++i) {
-        V3 inward = normalize(cross(corner[i], corner[(i + 1) % 4]));
-        inside = dot(to, inward) > -t.radius;
-      }
-      if (inside) return true;
+  const std::vector<Object> &objects = rc.scene->objects;
+  for (size_t i = 0; i < objects.size(); ++i) {
+    if (objects[i].material.kind != MaterialKind::Glass) continue;
+    PhotonTarget t = bounding_sphere(objects[i].shape, static_cast<int>(i));
+    V3 to = t.centre - rc.eye;
+    bool inside = dot(to, rc.forward) > -t.radius;
+    for (int k = 0; k < 4 && inside; ++k) {
+      V3 inward = normalize(cross(corner[k], corner[(k + 1) % 4]));
+      inside = dot(to, inward) > -t.radius;
     }
+    if (inside) return true;
+  }
   return false;
 }
 
@@ -84,7 +86,7 @@ void run_caustic_pass(const RenderContext &rc, uint32_t pass, int threads, Frame
   auto start = std::chrono::steady_clock::now();
   double cpu_start = cpu_seconds();
   PhotonPass photons =
-      run_photon_pass(rc, plan, threads, block_done, &target, map_needed(rc, plan, image->region));
+      run_photon_pass(rc, plan, threads, block_done, &target, map_needed(rc, image->region));
   stats->pass_seconds += seconds_since(start);
   stats->pass_cpu_seconds += cpu_seconds() - cpu_start;
 
