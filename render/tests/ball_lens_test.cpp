@@ -150,6 +150,23 @@ TEST(BallLens, MorePassesBringEveryPixelNearer) {
   }
 }
 
+TEST(BallLens, SmoothingKeepsTheLightAndShrinksWithThePasses) {
+  // Splats spread over discs of 64 photons: the light stays whole, and the
+  // discs' blur shrinks from pass to pass as the noise averages out (slowly:
+  // pass 8's discs hold 0.55 of the first's photons).
+  const Exact &e = clear_ball();
+  auto smoothed = [&](int passes) {
+    std::string json = ball_lens::scene_json(e.setup, 100000, passes, 1);
+    json.replace(json.find(R"("passes")"), 8, R"("caustic_smoothing": 64, "passes")");
+    return caustic_of(json);
+  };
+  std::vector<double> one = smoothed(1), eight = smoothed(8);
+  double sum = 0, want = 0;
+  for (size_t i = 0; i < one.size(); i += 3) sum += one[i], want += e.pixels[i];
+  EXPECT_NEAR(sum / want, 1, 0.005);
+  EXPECT_LT(relative_rmse(e, eight), 0.85 * relative_rmse(e, one));
+}
+
 TEST(BallLens, TintedGlassAbsorbsEachChannelAlongItsPath) {
   ball_lens::Setup s;
   const double colour[3] = {0.5, 0.7, 0.9};

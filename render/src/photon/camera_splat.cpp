@@ -1,5 +1,6 @@
 #include "photon/camera_splat.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "shading/diffuse.h"
@@ -53,11 +54,12 @@ void splat_to_camera(RenderState &s, Colour energy) {
   if (visible_light_blocks(rc, origin, dir, distance) ||
       occluded(*rc.accel, origin, dir, length(rc.eye - origin)))
     return;
-  auto px = static_cast<int>(p.x), py = static_cast<int>(p.y);
   Colour albedo = diffuse_albedo(s);
   double scale = p.pixels_per_area / kPi;
   Splat splat;
-  splat.pixel = static_cast<uint32_t>((py - r.y0) * r.width() + (px - r.x0));
+  // Rounding to single precision must not move a splat out of the region.
+  splat.x = std::min(static_cast<float>(p.x), std::nextafter(static_cast<float>(r.x1), 0.0f));
+  splat.y = std::min(static_cast<float>(p.y), std::nextafter(static_cast<float>(r.y1), 0.0f));
   splat.rgb[0] = static_cast<float>(albedo.r * energy.r * scale);
   splat.rgb[1] = static_cast<float>(albedo.g * energy.g * scale);
   splat.rgb[2] = static_cast<float>(albedo.b * energy.b * scale);

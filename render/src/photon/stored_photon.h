@@ -42,10 +42,11 @@ inline V3 octahedral_vector(uint16_t code) {
   return {u, v, z};
 }
 
-// A photon's light as the camera sees it: what it adds to one pixel of the
-// region being rendered (row-major in the region).
+// A photon's light as the camera sees it: where in the frame it is seen (in
+// pixels from the frame's top left corner) and the light it adds there,
+// integrated over the image plane.
 struct Splat {
-  uint32_t pixel;
+  float x, y;
   float rgb[3];
 };
 

@@ -7,6 +7,7 @@
 
 #include "photon/camera_splat.h"
 #include "photon/photon_pass.h"
+#include "render/caustic_splats.h"
 
 namespace vr {
 
@@ -82,7 +83,11 @@ void run_caustic_pass(const RenderContext &rc, uint32_t pass, int threads, Frame
   EmissionPlan plan = plan_of(rc, pass);
   if (plan.photons == 0) return;
 
-  SplatTarget target{image->region, camera_focal_pixels(rc)};
+  const Options &o = rc.scene->options;
+  const Camera &camera = rc.scene->camera;
+  SplatTarget target{
+      splat_gathering_region(image->region, camera.width, camera.height, o.caustic_smoothing > 0),
+      camera_focal_pixels(rc)};
   auto start = std::chrono::steady_clock::now();
   double cpu_start = cpu_seconds();
   PhotonPass photons =
@@ -92,11 +97,10 @@ void run_caustic_pass(const RenderContext &rc, uint32_t pass, int threads, Frame
 
   start = std::chrono::steady_clock::now();
   // In photon order, on one thread: every pixel sums its splats in the same
-  // order whatever the schedule.
-  for (const Splat &s : photons.splats) {
-    float *p = &image->rgba[size_t{s.pixel} * 4];
-    p[0] += s.rgb[0], p[1] += s.rgb[1], p[2] += s.rgb[2];
-  }
+  // order whatever the schedule. The smoothing discs shrink from pass to
+  // pass as the map's radius does.
+  double shrink = pass_radius(1, pass);
+  add_splats(photons.splats, o.caustic_smoothing * shrink * shrink, image);
   CausticPassFigures figures;
   figures.emitted = photons.emitted;
   figures.stored = photons.photons.size();

@@ -139,6 +139,9 @@ struct Options {
   // its share of the samples, with a caustic radius that shrinks from pass to
   // pass.
   int passes = 1;
+  // Photons per smoothing disc of the caustics splatted onto the camera's
+  // view; 0: none, every pixel gets the exact integral of its own photons.
+  int caustic_smoothing = 0;
 };
 constexpr int kMaxPasses = 1 << 20;
 
