@@ -27,7 +27,7 @@ struct StoredPhoton {
 
 static_assert(sizeof(StoredPhoton) == 28, "a stored photon is 28 bytes");
 static_assert(sizeof(StoredPhoton) + sizeof(uint32_t) <= kPhotonMapBytesPerPhoton,
-              "the memory budget per photon covers the record and its tree index");
+              "the memory budget per photon covers the record and its slot in the map's table");
 
 // A unit vector in 16 bits (octahedral mapping) and back (unit length).
 uint16_t encode_direction(V3 unit);

@@ -107,10 +107,10 @@ struct Camera {
   int width = 640, height = 360;
 };
 
-// The photon map's memory per stored photon (its record, its entry in the
-// k-d tree's index and its share of the tree's nodes, rounded up), and the
-// most a scene may make it take: caustic_photons is refused above
-// kMaxCausticPhotons, budgeting one stored photon per photon sent.
+// A pass's photon memory per stored photon (its record and its slot in the
+// map's table while the map is built, rounded up), and the most a scene may
+// make a pass take: caustic_photons is refused above kMaxCausticPhotons,
+// budgeting one stored photon per photon sent.
 constexpr long long kPhotonMapBytesPerPhoton = 48;
 constexpr long long kPhotonMapByteLimit = 4LL << 30;
 constexpr long long kMaxCausticPhotons = kPhotonMapByteLimit / kPhotonMapBytesPerPhoton;
