@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake make g++ libembree-dev libtinyobjloader-dev nlohmann-json3-dev libtbb-dev
-  libopenexr-dev libcli11-dev libpng-dev libnanoflann-dev)
+  libopenexr-dev libcli11-dev libpng-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -77,7 +77,8 @@ TEST(SceneErrors, EachNamesFileKeyPathAndExpectation) {
 TEST(SceneErrors, KeysThatAreNotPlainNamesAreQuotedInThePath) {
   const std::string options =
       "unknown key; expected one of: samples, reflection_depth, refraction_depth, gather_rays, "
-      "caustic_photons, caustic_neighbours, caustic_radius, photon_depth";
+      "caustic_photons, caustic_neighbours, caustic_radius, photon_depth, passes, "
+      "caustic_smoothing";
   EXPECT_EQ(load_error(R"({"options": {"%samples": 1}})"),
             "bad.json: options[\"%samples\"]: " + options);
   EXPECT_EQ(load_error(R"({"options": {"samples.x": 1}})"),
@@ -248,13 +249,20 @@ TEST(SceneErrors, CausticOptionsOutOfRange) {
             "bad.json: options.photon_depth: expected an integer from 0 to " + most_bounces +
                 ", got 2.5");
 
+  EXPECT_EQ(options(R"("passes": 0)"),
+            "bad.json: options.passes: expected an integer from 1 to 1048576, got 0");
+  EXPECT_EQ(options(R"("caustic_smoothing": -1)"),
+            "bad.json: options.caustic_smoothing: expected an integer from 0 to 1024, got -1");
+
   Scene s = load_scene_text(R"({"options": {"caustic_photons": 0, "caustic_neighbours": 1,
-                                           "caustic_radius": 0.02, "photon_depth": 3}})",
+                                           "caustic_radius": 0.02, "photon_depth": 3,
+                                           "passes": 12}})",
                             "good.json", VR_TEST_DATA);
   EXPECT_EQ(s.options.caustic_photons, 0);
   EXPECT_EQ(s.options.caustic_neighbours, 1);
   EXPECT_DOUBLE_EQ(s.options.caustic_radius, 0.02);
   EXPECT_EQ(s.options.photon_depth, 3);
+  EXPECT_EQ(s.options.passes, 12);
 }
 
 TEST(SceneErrors, MalformedJsonNamesLineAndColumn) {

@@ -19,8 +19,9 @@ namespace vr {
 namespace {
 
 struct Request {
-  std::string scene, output = "vitrel.png", size, crop, module;
-  int spp = 0, threads = 0;
+  std::string scene, output = "vitrel.png", size, crop, module, pass_range;
+  int spp = 0, threads = 0, passes = 0;
+  double seconds = 0;
   std::optional<long long> photons; // none: as the scene says
   bool single_path = false, quiet = false, stats = false, version = false;
 };
@@ -51,6 +52,18 @@ Region parse_crop(const std::string &text, const Camera &camera) {
         "--crop " + text + ": expected 0 <= X0 < X1 <= " + std::to_string(camera.width) +
         " and 0 <= Y0 < Y1 <= " + std::to_string(camera.height) + " (X1 and Y1 are excluded)");
   return r;
+}
+
+// FIRST,END: passes FIRST <= pass < END of the frame's `passes`.
+void parse_pass_range(const std::string &text, int passes, RenderSettings *settings) {
+  if (text.empty()) return;
+  int first = 0, end = 0;
+  char extra = 0;
+  if (std::sscanf(text.c_str(), "%d,%d%c", &first, &end, &extra) != 2 || first < 0 ||
+      end <= first || end > passes)
+    throw UsageError("--pass-range " + text + ": expected FIRST,END with 0 <= FIRST < END <= " +
+                     std::to_string(passes) + " (the frame's passes; END is excluded)");
+  settings->first_pass = first, settings->end_pass = end;
 }
 
 // Before rendering: a mistyped name is a usage error; a place that exists but
@@ -88,19 +101,29 @@ int exit_code_of(const std::exception &e) {
 
 void print_stats(const RenderStats &stats) {
   const CausticStats &c = stats.caustics;
+  using ull = unsigned long long;
+  for (size_t i = 0; i < c.passes.size(); ++i)
+    std::fprintf(stderr,
+                 "pass %zu: %llu photons emitted, %llu stored, %llu splatted, radius %.6g\n", i + 1,
+                 static_cast<ull>(c.passes[i].emitted), static_cast<ull>(c.passes[i].stored),
+                 static_cast<ull>(c.passes[i].splats), c.passes[i].radius);
   if (c.emitted > 0)
-    std::fprintf(
-        stderr,
-        "photons: %llu emitted, %llu stored, pass %.2f s (%.0f photons/s/core, "
-        "%.0f per processor second), map %.3f s, %.1f MB (%.1f bytes a photon), "
-        "%llu estimates\n",
-        static_cast<unsigned long long>(c.emitted), static_cast<unsigned long long>(c.stored),
-        c.pass_seconds, c.emitted / c.pass_seconds / stats.threads, c.emitted / c.pass_cpu_seconds,
-        c.map_seconds, c.map_bytes / 1e6, c.stored > 0 ? double(c.map_bytes) / c.stored : 0.0,
-        static_cast<unsigned long long>(stats.estimates));
-  std::fprintf(stderr, "%.2f s, %d threads, %llu rays, %.0f rays/s/core\n", stats.seconds,
-               stats.threads, static_cast<unsigned long long>(stats.rays),
-               stats.rays / stats.seconds / stats.threads);
+    std::fprintf(stderr,
+                 "photons: %llu emitted, %llu stored, %llu splatted, photon passes %.2f s "
+                 "(%.0f photons/s/core, %.0f per processor second), maps and splats %.3f s, "
+                 "largest map %.1f MB (%.1f bytes a photon), %llu estimates\n",
+                 static_cast<ull>(c.emitted), static_cast<ull>(c.stored),
+                 static_cast<ull>(c.splats), c.pass_seconds,
+                 c.emitted / c.pass_seconds / stats.threads, c.emitted / c.pass_cpu_seconds,
+                 c.map_seconds, c.map_bytes / 1e6,
+                 c.stored > 0 ? double(c.map_bytes) * c.passes.size() / c.stored : 0.0,
+                 static_cast<ull>(stats.estimates));
+  std::fprintf(stderr,
+               "%.2f s, %d threads, %d passes of %d samples, image %.2f s, %llu rays, "
+               "%.0f rays/s/core\n",
+               stats.seconds, stats.threads, stats.passes, stats.samples_per_pass,
+               stats.image_seconds, static_cast<ull>(stats.rays),
+               stats.rays / stats.image_seconds / stats.threads);
 }
 
 // The renderer's own version and the interface version of the module it
@@ -125,8 +148,18 @@ int render(const Request &req) {
     if (*req.photons > kMaxCausticPhotons) throw UsageError(given + photon_cap_expected());
     scene.options.caustic_photons = static_cast<int>(*req.photons);
   }
+  if (req.passes > 0) scene.options.passes = req.passes;
   RenderSettings settings;
   settings.region = parse_crop(req.crop, scene.camera);
+  parse_pass_range(req.pass_range, scene.options.passes, &settings);
+  if (req.seconds > 0) {
+    if (!req.pass_range.empty())
+      throw UsageError("--time and --pass-range: a time budget renders passes from the first on");
+    settings.seconds = req.seconds;
+    // Without --passes the budget alone says when to stop; the scene's
+    // passes still split the samples.
+    if (req.passes == 0) settings.end_pass = kMaxPasses;
+  }
   settings.threads = req.threads;
   settings.progress = !req.quiet && isatty(STDERR_FILENO);
 
@@ -149,6 +182,8 @@ int render(const Request &req) {
 
   write_image(req.output, fb);
   if (req.stats) print_stats(stats);
+  if (req.seconds > 0 && !req.quiet)
+    std::fprintf(stderr, "vitrel-render: %d passes in %.1f s\n", stats.passes, stats.seconds);
   return kExitOk;
 }
 
@@ -173,6 +208,17 @@ int run_cli(int argc, char **argv) {
                  "Render only the pixels X0 <= x < X1, Y0 <= y < Y1 of the full frame");
   app.add_option("--photons", req.photons,
                  "Photons sent toward the glass for caustics (overrides the scene; 0: off)");
+  app.add_option("--passes", req.passes,
+                 "Progressive passes, each with fresh photons, a smaller caustic radius and "
+                 "its share of the samples (overrides the scene's passes)")
+      ->check(CLI::Range(1, kMaxPasses));
+  app.add_option("--pass-range", req.pass_range,
+                 "Render only passes FIRST <= pass < END of the frame's, averaged: pictures of "
+                 "equal ranges average to the whole frame's");
+  app.add_option("--time", req.seconds,
+                 "Render passes until SECONDS of wall clock have passed (at most --passes when "
+                 "given); the pass that crosses the budget finishes")
+      ->check(CLI::PositiveNumber);
   app.add_flag("--single-path", req.single_path, "Report single-path rendering to the shaders");
   app.add_option("--module", req.module, "Shader module (default: vitrel.so beside this program)");
   app.add_flag("-q,--quiet", req.quiet, "No progress bar");

@@ -1,6 +1,7 @@
 // The command line: vitrel-render [SCENE] [-o OUT] [--spp N] [--threads N]
-// [--size WxH] [--crop X0,Y0,X1,Y1] [--photons N] [--single-path] [--module PATH] [--quiet]
-// [--stats], or vitrel-render --version [--module PATH]
+// [--size WxH] [--crop X0,Y0,X1,Y1] [--photons N] [--passes N] [--pass-range FIRST,END]
+// [--time SECONDS] [--single-path] [--module PATH] [--quiet] [--stats], or
+// vitrel-render --version [--module PATH]
 #ifndef VITREL_RENDER_CLI_CLI_H
 #define VITREL_RENDER_CLI_CLI_H
 

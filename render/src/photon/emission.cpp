@@ -8,14 +8,14 @@
 
 namespace vr {
 
-static_assert(kSobolDimensions >= 5, "a photon takes five Sobol dimensions");
+static_assert(kSobolDimensions == 8, "a photon takes the eight Sobol dimensions");
 
 namespace {
 
 constexpr uint64_t kEmissionSeed = 0x70686f746f6e73ull;
 
-// A bounding sphere of the object: the unit sphere under its transform, or
-// the centre of a mesh's box with the farthest vertex.
+} // namespace
+
 PhotonTarget bounding_sphere(const Shape &shape, int index) {
   if (shape.kind == ShapeKind::Sphere) {
     V3 centre = apply_point(shape.transform, {0, 0, 0});
@@ -42,6 +42,8 @@ PhotonTarget bounding_sphere(const Shape &shape, int index) {
   return {index, centre, std::sqrt(r2) * (1 + 1e-6) + 1e-9};
 }
 
+namespace {
+
 double light_power(const Light &l) {
   double c = average_rgb(l.colour);
   return l.kind == LightKind::Point ? 4 * kPi * c : kPi * c * l.area;
@@ -65,8 +67,9 @@ Cone cone_toward(V3 origin, const PhotonTarget &t) {
 
 } // namespace
 
-EmissionPlan plan_emission(const Scene &scene, uint32_t photons) {
+EmissionPlan plan_emission(const Scene &scene, uint32_t photons, uint32_t pass) {
   EmissionPlan plan;
+  plan.pass = pass;
   std::vector<double> power;
   for (size_t li = 0; li < scene.lights.size(); ++li) {
     PhotonEmitter e;
@@ -80,7 +83,7 @@ EmissionPlan plan_emission(const Scene &scene, uint32_t photons) {
     double p = light_power(scene.lights[li]);
     if (e.targets.empty() || !(p > 0)) continue;
     uint64_t stream = hash_combine(kEmissionSeed, li + 1);
-    for (int d = 0; d < 5; ++d) e.scramble[d] = sobol_scramble(stream, d);
+    for (int d = 0; d < kSobolDimensions; ++d) e.scramble[d] = sobol_scramble(stream, d);
     plan.emitters.push_back(std::move(e));
     power.push_back(p);
   }
@@ -113,7 +116,10 @@ double target_area(const EmissionPlan &plan) {
   return area;
 }
 
-uint64_t photon_seed(uint32_t index) { return hash_combine(kEmissionSeed, index); }
+uint64_t photon_seed(const EmissionPlan &plan, uint32_t index) {
+  uint64_t seed = hash_combine(kEmissionSeed, index);
+  return plan.pass == 0 ? seed : hash_combine(seed, plan.pass);
+}
 
 bool emit_photon(const Scene &scene, const EmissionPlan &plan, uint32_t index, PhotonStart *out) {
   const PhotonEmitter *e = nullptr;
@@ -122,16 +128,28 @@ bool emit_photon(const Scene &scene, const EmissionPlan &plan, uint32_t index, P
   if (e == nullptr) return false;
   const Light &l = scene.lights[e->light];
   // The light's photons are the points of one scrambled Sobol sequence:
-  // dimension 0 picks the cone, 1 and 2 the direction in it, 3 and 4 the
-  // point on an area light.
-  uint32_t k = index - e->first;
-  auto u = [&](int d) { return scrambled_sobol_point(k, d, e->scramble[d]); };
+  // dimension 0 picks the cone, 1 and 2 the direction in it (0 and 1 when
+  // there is one cone), 5 and 6 the point on an area light, and the rest,
+  // from the lowest, the first random decisions of the photon's path. The
+  // photons that land in one pixel share a direction more than anything
+  // else, so the dimensions stratified best together with the direction's go
+  // to what sets their colour and their number there: the Fresnel choices
+  // and the wavelength, rather than the point on the light.
+  // Past 2^32 points the sequence starts again under fresh scrambles (and
+  // the path draws its decisions from its own stream).
+  uint64_t point = uint64_t{plan.pass} * e->count + (index - e->first);
+  auto k = static_cast<uint32_t>(point);
+  uint32_t round = static_cast<uint32_t>(point >> 32);
+  auto u = [&](int d) {
+    uint32_t scramble = round == 0 ? e->scramble[d] : uint32_t(hash_combine(e->scramble[d], round));
+    return scrambled_sobol_point(k, d, scramble);
+  };
 
   out->light = e->light;
   out->normal = {0, 0, 0};
   out->origin = l.position;
   if (l.kind == LightKind::Area) {
-    out->origin = l.position + l.edge_u * (u(3) - 0.5) + l.edge_v * (u(4) - 0.5);
+    out->origin = l.position + l.edge_u * (u(5) - 0.5) + l.edge_v * (u(6) - 0.5);
     out->normal = l.normal;
   }
 
@@ -159,8 +177,12 @@ bool emit_photon(const Scene &scene, const EmissionPlan &plan, uint32_t index, P
   for (size_t i = n; chosen == n && i-- > 0;) // rounding left the pick past the sum
     if (cone_of(i).solid_angle > 0) chosen = i;
   Cone c = cone_of(chosen);
-  double cos_t = 1 - u(1) * (1 - c.cos_max);
-  double sin_t = std::sqrt(std::max(0.0, 1 - cos_t * cos_t)), phi = 2 * kPi * u(2);
+  // With a single cone there is nothing to pick, and the direction takes
+  // dimensions 0 and 1, the pair that is stratified best (a (0, 2)-sequence):
+  // every elementary interval of the photons' directions holds its share.
+  int du = n == 1 ? 0 : 1;
+  double cos_t = 1 - u(du) * (1 - c.cos_max);
+  double sin_t = std::sqrt(std::max(0.0, 1 - cos_t * cos_t)), phi = 2 * kPi * u(du + 1);
   out->dir = normalize(
       from_frame(frame_around(c.axis), {sin_t * std::cos(phi), sin_t * std::sin(phi), cos_t}));
 
@@ -180,6 +202,13 @@ bool emit_photon(const Scene &scene, const EmissionPlan &plan, uint32_t index, P
     if (!(cos_l > 0)) return false;
     scale *= cos_l * l.area; // radiance times projected area, over the area's density
   }
+  out->strata = PhotonStrata{};
+  out->strata.point = k;
+  out->strata.scramble = round == 0 ? e->scramble : nullptr;
+  for (int d = n == 1 ? 2 : 3;
+       d < kSobolDimensions && round == 0 && out->strata.count < kPhotonStrata; ++d)
+    if (l.kind != LightKind::Area || (d != 5 && d != 6))
+      out->strata.dimension[out->strata.count++] = static_cast<int8_t>(d);
   auto f = static_cast<float>(scale);
   out->energy = {l.colour.r * f, l.colour.g * f, l.colour.b * f, 1};
   return true;

@@ -24,6 +24,7 @@ inline int photon_blocks(const EmissionPlan &plan) {
 
 struct PhotonPass {
   std::vector<StoredPhoton> photons; // stored, in the order of the photons that stored them
+  std::vector<Splat> splats;         // made, in the same order
   uint64_t emitted = 0;              // photons sent from the lights
   uint64_t rays = 0;                 // photon segments traced
 };
@@ -33,11 +34,15 @@ struct PhotonPass {
 void trace_photon(ThreadContext &tc, const EmissionPlan &plan, uint32_t index);
 
 // Traces every photon of the plan on `threads` threads (0: every core) and
-// calls block_done after each block. Each photon's path depends only on its
-// index, and the blocks' photons are joined in block order, so the result is
-// the same for any thread count and any schedule.
+// calls block_done after each block; photons that land in the camera's
+// direct view are splatted to `splat`'s pixels unless it is null, and
+// photons are stored for the map only when `keep` is true. Each
+// photon's path depends only on its index and pass, and the blocks' photons
+// and splats are joined in block order, so the result is the same for any
+// thread count and any schedule.
 PhotonPass run_photon_pass(const RenderContext &rc, const EmissionPlan &plan, int threads,
-                           const std::function<void()> &block_done);
+                           const std::function<void()> &block_done,
+                           const SplatTarget *splat = nullptr, bool keep = true);
 
 } // namespace vr
 

@@ -1,5 +1,6 @@
 #include "photon/photon_path.h"
 
+#include "photon/camera_splat.h"
 #include "photon/stored_photon.h"
 #include "scene/glass_material.h"
 #include "shading/tracer.h"
@@ -24,7 +25,9 @@ bool straight_from_light(const RenderState &s) {
 }
 
 void shade_diffuse_photon(RenderState &s, Colour energy) {
-  if (!straight_from_light(s)) store_photon(s, energy);
+  if (straight_from_light(s)) return;
+  store_photon(s, energy);
+  splat_to_camera(s, energy);
 }
 
 bool shade_photon_hit(RenderState &s, Colour energy) {

@@ -23,9 +23,10 @@ bool continue_photon(RenderState &from, int32_t ray_type, Colour energy, V3 dir)
 bool shade_photon_hit(RenderState &s, Colour energy);
 
 // The diffuse material's photon shader: stores a caustic photon, one that
-// has been through or off glass since it left its light, and absorbs every
-// photon (light that reaches a diffuse surface straight from a light is
-// the light loop's, and the map holds caustics only).
+// has been through or off glass since it left its light, splats it to the
+// camera where the camera sees it directly, and absorbs every photon (light
+// that reaches a diffuse surface straight from a light is the light loop's,
+// and the map holds caustics only).
 void shade_diffuse_photon(RenderState &s, Colour energy);
 
 // Whether the photon that reached s came straight from its light: the hit's

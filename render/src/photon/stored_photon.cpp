@@ -30,6 +30,7 @@ V3 decode_direction(uint16_t code) { return normalize(octahedral_vector(code)); 
 bool store_photon(RenderState &s, Colour energy) {
   PhotonSink *sink = s.thread->photons;
   if (sink == nullptr) return false;
+  if (!sink->keep) return true;
   StoredPhoton p;
   p.position[0] = float(s.point.x), p.position[1] = float(s.point.y),
   p.position[2] = float(s.point.z);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "abi/host_values.h"
+#include "image/framebuffer.h"
 #include "scene/scene.h"
 #include "shading/render_state.h"
 
@@ -26,7 +27,7 @@ struct StoredPhoton {
 
 static_assert(sizeof(StoredPhoton) == 28, "a stored photon is 28 bytes");
 static_assert(sizeof(StoredPhoton) + sizeof(uint32_t) <= kPhotonMapBytesPerPhoton,
-              "the memory budget per photon covers the record and its tree index");
+              "the memory budget per photon covers the record and its slot in the map's table");
 
 // A unit vector in 16 bits (octahedral mapping) and back (unit length).
 uint16_t encode_direction(V3 unit);
@@ -41,10 +42,27 @@ inline V3 octahedral_vector(uint16_t code) {
   return {u, v, z};
 }
 
-// The photons stored while one block of photons was traced, in the order
-// they were stored.
+// A photon's light as the camera sees it: where in the frame it is seen (in
+// pixels from the frame's top left corner) and the light it adds there,
+// integrated over the image plane.
+struct Splat {
+  float x, y;
+  float rgb[3];
+};
+
+// The pixels photons are splatted to, and the camera's scale there.
+struct SplatTarget {
+  Region region;
+  double focal = 0; // the pinhole's distance to its image plane, in pixels
+};
+
+// The photons stored, and the splats made, while one block of photons was
+// traced, in the order they were made.
 struct PhotonSink {
   std::vector<StoredPhoton> photons;
+  std::vector<Splat> splats;
+  const SplatTarget *splat = nullptr; // null: photons are not splatted
+  bool keep = true;                   // false: no lookup will read the map, so photons are not kept
 };
 
 // Stores the photon with `energy` at the state's hit, arriving along the

@@ -1,12 +1,13 @@
 #include "render/caustics.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <ctime>
 
-#include "photon/emission.h"
+#include "photon/camera_splat.h"
 #include "photon/photon_pass.h"
-#include "render/progress.h"
+#include "render/caustic_splats.h"
 
 namespace vr {
 
@@ -24,49 +25,95 @@ double cpu_seconds() {
   return double(t.tv_sec) + t.tv_nsec * 1e-9;
 }
 
-} // namespace
-
-double default_caustic_radius(const EmissionPlan &plan, int neighbours) {
-  // Twice the radius that would hold `neighbours` photons if all of them
-  // were spread evenly over the glass's own area: where the glass focuses
-  // light the neighbours lie far nearer, and where it scatters a faint glow
-  // (the reflections off its surface) the lookup stops here rather than
-  // blurring the glow over the floor, which would cost a search through
-  // every photon in a wide circle at every diffuse hit. More photons give a
-  // smaller radius, so the caustics sharpen as the count goes up.
-  if (plan.photons == 0) return 1;
-  return 2 * std::sqrt(neighbours * target_area(plan) / (kPi * plan.photons));
+EmissionPlan plan_of(const RenderContext &rc, uint32_t pass) {
+  const Options &o = rc.scene->options;
+  if (o.caustic_photons <= 0) return {};
+  return plan_emission(*rc.scene, static_cast<uint32_t>(o.caustic_photons), pass);
 }
 
-void build_caustics(const RenderContext &rc, int threads, bool progress, CausticMap *map,
-                    CausticStats *stats) {
-  const Options &o = rc.scene->options;
-  CausticStats local;
-  CausticStats &st = stats ? *stats : local;
-  st = CausticStats{};
-  build_caustic_map({}, o.caustic_neighbours, 1, map);
-  if (o.caustic_photons <= 0) return;
-  EmissionPlan plan = plan_emission(*rc.scene, static_cast<uint32_t>(o.caustic_photons));
+// Whether any lookup can read the map: gather rays reach every diffuse
+// surface, and every other lookup (the glass's own, and those of the rays it
+// reflects and refracts) starts from glass that a camera ray hits. Without
+// gather, a map is needed only when some glass object's bounding sphere
+// reaches into the view of the region's pixels.
+bool map_needed(const RenderContext &rc, const Region &region) {
+  if (rc.scene->options.gather_rays > 0) return true;
+  const Camera &c = rc.scene->camera;
+  // The four planes through the eye and the region's edges, facing inward.
+  auto ray = [&](double x, double y) {
+    return rc.forward + rc.right * (2 * x / c.width - 1) + rc.up * (1 - 2 * y / c.height);
+  };
+  V3 corner[4] = {ray(region.x0, region.y0), ray(region.x1, region.y0), ray(region.x1, region.y1),
+                  ray(region.x0, region.y1)};
+  const std::vector<Object> &objects = rc.scene->objects;
+  for (size_t i = 0; i < objects.size(); ++i) {
+    if (objects[i].material.kind != MaterialKind::Glass) continue;
+    PhotonTarget t = bounding_sphere(objects[i].shape, static_cast<int>(i));
+    V3 to = t.centre - rc.eye;
+    bool inside = dot(to, rc.forward) > -t.radius;
+    for (int k = 0; k < 4 && inside; ++k) {
+      V3 inward = normalize(cross(corner[k], corner[(k + 1) % 4]));
+      inside = dot(to, inward) > -t.radius;
+    }
+    if (inside) return true;
+  }
+  return false;
+}
+
+} // namespace
+
+double first_caustic_radius(const EmissionPlan &plan, const Options &options) {
+  if (options.caustic_radius > 0) return options.caustic_radius;
+  if (plan.photons == 0) return 1;
+  return std::sqrt(options.caustic_neighbours * target_area(plan) / (kPi * plan.photons));
+}
+
+double pass_radius(double first, uint32_t pass) {
+  double r2 = first * first;
+  for (uint32_t i = 1; i <= pass; ++i) r2 *= (i + kRadiusAlpha) / (i + 1);
+  return std::sqrt(r2);
+}
+
+int caustic_pass_blocks(const RenderContext &rc) { return photon_blocks(plan_of(rc, 0)); }
+
+void run_caustic_pass(const RenderContext &rc, uint32_t pass, int threads, Framebuffer *image,
+                      CausticMap *map, CausticStats *stats,
+                      const std::function<void()> &block_done) {
+  *map = CausticMap{};
+  EmissionPlan plan = plan_of(rc, pass);
   if (plan.photons == 0) return;
 
-  Progress bar;
-  progress_begin(bar, progress, photon_blocks(plan), "photons");
+  const Options &o = rc.scene->options;
+  const Camera &camera = rc.scene->camera;
+  SplatTarget target{
+      splat_gathering_region(image->region, camera.width, camera.height, o.caustic_smoothing > 0),
+      camera_focal_pixels(rc)};
   auto start = std::chrono::steady_clock::now();
   double cpu_start = cpu_seconds();
-  PhotonPass pass = run_photon_pass(rc, plan, threads, [&bar] { progress_step(bar); });
-  st.pass_seconds = seconds_since(start);
-  st.pass_cpu_seconds = cpu_seconds() - cpu_start;
-  progress_end(bar);
+  PhotonPass photons =
+      run_photon_pass(rc, plan, threads, block_done, &target, map_needed(rc, image->region));
+  stats->pass_seconds += seconds_since(start);
+  stats->pass_cpu_seconds += cpu_seconds() - cpu_start;
 
-  double radius =
-      o.caustic_radius > 0 ? o.caustic_radius : default_caustic_radius(plan, o.caustic_neighbours);
-  st.emitted = pass.emitted;
-  st.stored = pass.photons.size();
-  st.rays = pass.rays;
   start = std::chrono::steady_clock::now();
-  build_caustic_map(std::move(pass.photons), o.caustic_neighbours, radius, map);
-  st.map_seconds = seconds_since(start);
-  st.map_bytes = caustic_map_bytes(*map);
+  // In photon order, on one thread: every pixel sums its splats in the same
+  // order whatever the schedule. The smoothing discs shrink from pass to
+  // pass as the map's radius does.
+  double shrink = pass_radius(1, pass);
+  add_splats(photons.splats, o.caustic_smoothing * shrink * shrink, image);
+  CausticPassFigures figures;
+  figures.emitted = photons.emitted;
+  figures.stored = photons.photons.size();
+  figures.splats = photons.splats.size();
+  figures.radius = pass_radius(first_caustic_radius(plan, rc.scene->options), pass);
+  build_caustic_map(std::move(photons.photons), figures.radius, map);
+  stats->map_seconds += seconds_since(start);
+  stats->map_bytes = std::max(stats->map_bytes, caustic_map_bytes(*map));
+  stats->emitted += figures.emitted;
+  stats->stored += figures.stored;
+  stats->splats += figures.splats;
+  stats->rays += photons.rays;
+  stats->passes.push_back(figures);
 }
 
 } // namespace vr

@@ -1,5 +1,6 @@
 #include "render/render.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 
@@ -20,16 +21,23 @@ V3 camera_ray(const RenderContext &rc, double x, double y) {
   return normalize(rc.forward + rc.right * ndc_x + rc.up * ndc_y);
 }
 
-void render_tile(ThreadContext &tc, Framebuffer &fb, int tile) {
+// Adds the average of the pass's samples of every pixel of one tile to the
+// picture.
+void render_tile(ThreadContext &tc, Framebuffer &fb, int tile, int first, int count) {
   const Region &r = fb.region;
   int tiles_x = (r.width() + kTile - 1) / kTile;
   int x0 = r.x0 + (tile % tiles_x) * kTile, y0 = r.y0 + (tile / tiles_x) * kTile;
   for (int y = y0; y < std::min(y0 + kTile, r.y1); ++y)
     for (int x = x0; x < std::min(x0 + kTile, r.x1); ++x) {
-      Colour c = render_pixel(tc, x, y);
+      double sum[4] = {0, 0, 0, 0};
+      add_pixel_samples(tc, x, y, first, count, sum);
       float *p = &fb.rgba[(static_cast<size_t>(y - r.y0) * r.width() + (x - r.x0)) * 4];
-      p[0] = c.r, p[1] = c.g, p[2] = c.b, p[3] = c.a;
+      for (int k = 0; k < 4; ++k) p[k] += float(sum[k] / count);
     }
+}
+
+double seconds_since(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 } // namespace
@@ -68,13 +76,15 @@ void make_render_context(const Scene &scene, const Accel &accel, const ShaderMod
   rc->right = right * (h * c.width / c.height);
 }
 
-Colour render_pixel(ThreadContext &tc, int x, int y) {
+int samples_per_pass(int samples, int passes) {
+  return passes > 1 ? std::max(1, (samples + passes - 1) / passes) : samples;
+}
+
+void add_pixel_samples(ThreadContext &tc, int x, int y, int first, int count, double sum[4]) {
   const RenderContext &rc = *tc.rc;
-  int spp = rc.scene->options.samples;
   uint64_t pixel_seed = hash_combine(mix64(static_cast<uint64_t>(x)), static_cast<uint64_t>(y));
   uint32_t scramble_x = sobol_scramble(pixel_seed, 0), scramble_y = sobol_scramble(pixel_seed, 1);
-  double sum[4] = {0, 0, 0, 0};
-  for (int i = 0; i < spp; ++i) {
+  for (int i = first; i < first + count; ++i) {
     double jx = scrambled_sobol_point(static_cast<uint32_t>(i), 0, scramble_x);
     double jy = scrambled_sobol_point(static_cast<uint32_t>(i), 1, scramble_y);
     Colour c;
@@ -83,6 +93,12 @@ Colour render_pixel(ThreadContext &tc, int x, int y) {
     // A sample that is not a number would spoil the whole pixel; it counts as black.
     for (int k = 0; k < 4; ++k) sum[k] += std::isfinite(v[k]) ? v[k] : 0;
   }
+}
+
+Colour render_pixel(ThreadContext &tc, int x, int y) {
+  int spp = tc.rc->scene->options.samples;
+  double sum[4] = {0, 0, 0, 0};
+  add_pixel_samples(tc, x, y, 0, spp, sum);
   return {float(sum[0] / spp), float(sum[1] / spp), float(sum[2] / spp), float(sum[3] / spp)};
 }
 
@@ -92,37 +108,61 @@ Framebuffer render_image(const RenderContext &rc, const RenderSettings &settings
   Framebuffer fb = make_framebuffer(c.width, c.height, settings.region);
   int tiles_x = (fb.region.width() + kTile - 1) / kTile;
   int tiles = tiles_x * ((fb.region.height() + kTile - 1) / kTile);
-
   int threads = worker_threads(settings.threads);
-  CausticMap caustics;
-  CausticStats caustic_stats;
-  build_caustics(rc, threads, settings.progress, &caustics, &caustic_stats);
-  RenderContext lit = rc;
-  lit.caustics = caustic_lookup(caustics);
+  int passes = settings.passes > 0 ? settings.passes : rc.scene->options.passes;
+  int first_pass = settings.first_pass;
+  int end_pass = settings.end_pass > 0 ? settings.end_pass : passes;
+  int per_pass = samples_per_pass(rc.scene->options.samples, passes);
+  RenderStats local;
+  RenderStats &st = stats ? *stats : local;
+  st = RenderStats{};
+  st.threads = threads;
+  st.samples_per_pass = per_pass;
 
+  // The bar counts passes, in steps of their photon blocks and image tiles;
+  // under a time budget its length is the passes the budget is expected to
+  // hold, worked out again after every pass.
+  int steps = caustic_pass_blocks(rc) + tiles;
+  auto planned = [&](int done, double elapsed) {
+    if (!(settings.seconds > 0)) return end_pass - first_pass;
+    if (done == 0) return 1;
+    auto expected = static_cast<long long>(std::ceil(settings.seconds * done / elapsed));
+    return static_cast<int>(std::clamp<long long>(expected, done + 1, end_pass - first_pass));
+  };
   Progress progress;
-  progress_begin(progress, settings.progress, tiles, "image");
+  progress_begin(progress, settings.progress, steps * planned(0, 0), "passes");
   auto start = std::chrono::steady_clock::now();
-  uint64_t rays = 0, estimates = 0;
-  for_each_block(
-      lit, threads, tiles,
-      [&](ThreadContext &tc, int t) {
-        render_tile(tc, fb, t);
-        progress_step(progress);
-      },
-      [&](const ThreadContext &tc) {
-        rays += tc.rays;
-        estimates += tc.estimates;
-      });
-  progress_end(progress);
-  if (stats) {
-    stats->seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    stats->threads = threads;
-    stats->rays = rays;
-    stats->estimates = estimates;
-    stats->caustics = caustic_stats;
+  CausticMap caustics;
+  for (int pass = first_pass; pass < end_pass; ++pass) {
+    run_caustic_pass(rc, static_cast<uint32_t>(pass), threads, &fb, &caustics, &st.caustics,
+                     [&progress] { progress_step(progress); });
+    RenderContext lit = rc;
+    lit.caustics = caustic_lookup(caustics);
+    // The pass's photons have put the caustics of diffuse surfaces in direct
+    // view into the picture; the camera's own hits there leave them out.
+    lit.caustics.splatted = true;
+    auto image_start = std::chrono::steady_clock::now();
+    for_each_block(
+        lit, threads, tiles,
+        [&](ThreadContext &tc, int t) {
+          render_tile(tc, fb, t, pass * per_pass, per_pass);
+          progress_step(progress);
+        },
+        [&](const ThreadContext &tc) {
+          st.rays += tc.rays;
+          st.estimates += tc.estimates;
+        });
+    st.image_seconds += seconds_since(image_start);
+    ++st.passes;
+    double elapsed = seconds_since(start);
+    if (settings.seconds > 0 && elapsed >= settings.seconds) break;
+    progress.total = steps * planned(st.passes, elapsed);
   }
+  progress_end(progress);
+  caustics = CausticMap{};
+  if (st.passes > 1)
+    for (float &v : fb.rgba) v /= static_cast<float>(st.passes);
+  st.seconds = seconds_since(start);
   return fb;
 }
 

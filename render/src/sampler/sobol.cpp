@@ -14,13 +14,12 @@ namespace {
 struct Polynomial {
   int degree;
   uint32_t coefficients; // the inner coefficients a_1 .. a_{degree-1}, high bit first
-  uint32_t m[4];
+  uint32_t m[5];
 };
 constexpr Polynomial kPolynomials[kSobolDimensions - 1] = {
-    {1, 0, {1, 0, 0, 0}},
-    {2, 1, {1, 3, 0, 0}},
-    {3, 1, {1, 3, 1, 0}},
-    {3, 2, {1, 1, 1, 0}},
+    {1, 0, {1, 0, 0, 0, 0}}, {2, 1, {1, 3, 0, 0, 0}},  {3, 1, {1, 3, 1, 0, 0}},
+    {3, 2, {1, 1, 1, 0, 0}}, {4, 1, {1, 1, 3, 3, 0}},  {4, 4, {1, 3, 5, 13, 0}},
+    {5, 2, {1, 1, 5, 5, 17}},
 };
 
 using Matrix = std::array<uint32_t, 32>; // column k: the bits of point 2^k

@@ -9,7 +9,7 @@ namespace vr {
 
 // Dimensions with their own generator matrix; further dimensions of one point
 // are independent hashed values.
-constexpr int kSobolDimensions = 5;
+constexpr int kSobolDimensions = 8;
 
 // Component `dimension` of Sobol point `index`, unscrambled, as 32 bits.
 uint32_t sobol_bits(uint32_t index, int dimension);

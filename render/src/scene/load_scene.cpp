@@ -86,7 +86,8 @@ void check_trace_depths(const Node &options, const Options &o) {
 
 Options read_options(const Node &node) {
   check_object(node, {"samples", "reflection_depth", "refraction_depth", "gather_rays",
-                      "caustic_photons", "caustic_neighbours", "caustic_radius", "photon_depth"});
+                      "caustic_photons", "caustic_neighbours", "caustic_radius", "photon_depth",
+                      "passes", "caustic_smoothing"});
   Options o;
   if (has(node, "samples")) o.samples = read_int_in(member(node, "samples"), 1, kMaxSamples);
   if (has(node, "reflection_depth"))
@@ -114,6 +115,9 @@ Options read_options(const Node &node) {
   // The light's state and every hit up to the last bounce nest.
   if (has(node, "photon_depth"))
     o.photon_depth = read_depth(member(node, "photon_depth"), kMaxNestedLevels - 1);
+  if (has(node, "passes")) o.passes = read_int_in(member(node, "passes"), 1, kMaxPasses);
+  if (has(node, "caustic_smoothing"))
+    o.caustic_smoothing = read_int_in(member(node, "caustic_smoothing"), 0, kMaxCausticNeighbours);
   return o;
 }
 

@@ -107,10 +107,10 @@ struct Camera {
   int width = 640, height = 360;
 };
 
-// The photon map's memory per stored photon (its record, its entry in the
-// k-d tree's index and its share of the tree's nodes, rounded up), and the
-// most a scene may make it take: caustic_photons is refused above
-// kMaxCausticPhotons, budgeting one stored photon per photon sent.
+// A pass's photon memory per stored photon (its record and its slot in the
+// map's table while the map is built, rounded up), and the most a scene may
+// make a pass take: caustic_photons is refused above kMaxCausticPhotons,
+// budgeting one stored photon per photon sent.
 constexpr long long kPhotonMapBytesPerPhoton = 48;
 constexpr long long kPhotonMapByteLimit = 4LL << 30;
 constexpr long long kMaxCausticPhotons = kPhotonMapByteLimit / kPhotonMapBytesPerPhoton;
@@ -135,7 +135,15 @@ struct Options {
   int caustic_neighbours = 64;
   double caustic_radius = 0;
   int photon_depth = 10;
+  // Progressive passes: each traces caustic_photons fresh photons and renders
+  // its share of the samples, with a caustic radius that shrinks from pass to
+  // pass.
+  int passes = 1;
+  // Photons per smoothing disc of the caustics splatted onto the camera's
+  // view; 0: none, every pixel gets the exact integral of its own photons.
+  int caustic_smoothing = 0;
 };
+constexpr int kMaxPasses = 1 << 20;
 
 struct Scene {
   std::string source; // file name, or "(default scene)"

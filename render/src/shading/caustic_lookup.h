@@ -13,6 +13,9 @@ struct CausticLookup {
   // Caustic irradiance over pi at `point` on a surface whose normal faces the
   // viewer along `normal` (albedo times it is the reflected radiance).
   Colour (*irradiance)(const void *map, V3 point, V3 normal) = nullptr;
+  // The photons have splatted the caustics of diffuse surfaces the camera
+  // sees directly onto the picture, so a camera ray's own hit leaves them out.
+  bool splatted = false;
 };
 
 } // namespace vr

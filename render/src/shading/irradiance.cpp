@@ -10,9 +10,18 @@ namespace vr {
 
 namespace {
 
+// Whether the photons have splatted s's caustic already: a camera ray's hit
+// on the renderer's diffuse material (the glass's opaque layer still looks
+// its caustic up).
+bool splatted_here(const RenderState &s) {
+  const RenderContext &rc = *s.thread->rc;
+  return rc.caustics.splatted && s.host.ray_type == VITREL_RAY_EYE && s.object >= 0 &&
+         rc.scene->objects[s.object].material.kind == MaterialKind::Diffuse;
+}
+
 Colour caustic_irradiance(RenderState &s) {
   const CausticLookup &c = s.thread->rc->caustics;
-  if (c.map == nullptr) return {0, 0, 0, 1};
+  if (c.map == nullptr || splatted_here(s)) return {0, 0, 0, 1};
   ++s.thread->estimates;
   return c.irradiance(c.map, s.point, s.geo_normal);
 }

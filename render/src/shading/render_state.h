@@ -13,6 +13,7 @@
 #include "geometry/accel.h"
 #include "module/module.h"
 #include "sampler/path_sampling.h"
+#include "sampler/sobol.h"
 #include "scene/scene.h"
 #include "shading/caustic_lookup.h"
 
@@ -74,6 +75,18 @@ struct RenderContext {
   CausticLookup caustics; // installed by the photon pass when caustics are on
 };
 
+// Stratified numbers a photon's path takes for its first random decisions.
+constexpr int kPhotonStrata = 6;
+
+// Where they come from: dimensions of the point of a scrambled Sobol
+// sequence that the photon stands for, worked out only when taken.
+struct PhotonStrata {
+  uint32_t point = 0;
+  const uint32_t *scramble = nullptr; // per dimension
+  int8_t dimension[kPhotonStrata] = {};
+  int next = 0, count = 0;
+};
+
 // One thread's working storage: a state per trace depth.
 struct ThreadContext {
   const RenderContext *rc = nullptr;
@@ -83,6 +96,9 @@ struct ThreadContext {
   // Where mi_store_photon puts photons during the photon pass; null while
   // the image is rendered.
   PhotonSink *photons = nullptr;
+  // The current photon's stratified numbers: those not yet taken are
+  // dimension[next .. count - 1]. None while the image is rendered.
+  PhotonStrata strata;
   // The nearest hit of the ray being traced, before it goes into the state.
   // Kept here rather than on the stack: a hit writes every field, so clearing
   // a fresh record for every ray would be wasted work.
@@ -90,6 +106,18 @@ struct ThreadContext {
 };
 
 void init_thread_context(const RenderContext &rc, ThreadContext *tc);
+
+// The next uniform number of s's path for a single decision (a scatter's
+// choice, a one-off sample): the photon's next stratified number while it
+// has one, else an independent number of the path.
+inline double decision_uniform(RenderState &s) {
+  PhotonStrata &p = s.thread->strata;
+  if (p.next < p.count) {
+    int d = p.dimension[p.next++];
+    return scrambled_sobol_point(p.point, d, p.scramble[d]);
+  }
+  return draw_uniform(s.path);
+}
 
 // The worker threads asked for: `threads`, or every core for 0 or less.
 int worker_threads(int threads);

@@ -122,6 +122,10 @@ bool shade_state(RenderState &s, Colour *out) {
 
 } // namespace
 
+bool visible_light_blocks(const RenderContext &rc, V3 origin, V3 dir, double t_max) {
+  return hit_light(rc, origin, dir, &t_max) >= 0;
+}
+
 V3 ray_origin(const RenderState &s, V3 dir) {
   // Far enough off the surface to clear single-precision intersection error
   // at this distance from the origin, and no farther.

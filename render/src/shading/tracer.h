@@ -36,6 +36,10 @@ RenderState &open_root_state(ThreadContext &tc, int32_t ray_type, uint64_t seed)
 // or the path is deeper than the thread's storage.
 RenderState *trace_unshaded(RenderState &parent, int32_t ray_type, V3 dir);
 
+// Whether a visible area light lies along origin + t dir, 0 < t < t_max:
+// the camera sees the light there, not what lies behind it.
+bool visible_light_blocks(const RenderContext &rc, V3 origin, V3 dir, double t_max);
+
 // Where a ray leaving the state's hit in `dir` starts: just off the surface,
 // on the side it leaves to.
 V3 ray_origin(const RenderState &s, V3 dir);

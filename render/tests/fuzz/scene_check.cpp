@@ -112,6 +112,9 @@ std::string scene_fault(const Scene &s) {
   if (o.caustic_photons < 0 || o.caustic_photons > kMaxCausticPhotons)
     return "caustic photons out of range";
   if (!std::isfinite(o.caustic_radius) || o.caustic_radius < 0) return "a bad caustic radius";
+  if (o.passes < 1 || o.passes > kMaxPasses) return "passes out of range";
+  if (o.caustic_smoothing < 0 || o.caustic_smoothing > kMaxCausticNeighbours)
+    return "caustic smoothing out of range";
 
   const Environment &e = s.environment;
   if (!finite(e.colour) || !finite(e.zenith) || !finite(e.horizon) || !finite(e.ground) ||
