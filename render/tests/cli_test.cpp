@@ -25,6 +25,16 @@ TEST(CommandLine, APhotonCountOutOfRangeNamesTheRange) {
       << o.err;
 }
 
+TEST(CommandLine, ATimeBudgetOutOfRangeNamesTheRange) {
+  for (const char *bad : {"-1", "0", "nan", "1e300"}) {
+    test::Outcome o = run({"--time", bad});
+    EXPECT_EQ(o.code, kExitUsage) << bad;
+    EXPECT_NE(o.err.find(": expected a number of seconds above 0 and below 1e9\n"),
+              std::string::npos)
+        << o.err;
+  }
+}
+
 TEST(CommandLine, VersionNamesTheRendererAndTheModuleItLoaded) {
   test::Outcome o = run({"--version"});
   EXPECT_EQ(o.code, kExitOk) << o.err;

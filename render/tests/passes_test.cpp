@@ -3,11 +3,8 @@
 // passes average to the whole render, threads and crops change nothing, and
 // the command line's pass options and time budget do what they say.
 #include <cmath>
-#include <cstdlib>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
-#include <sys/wait.h>
+#include <sstream>
 
 #include "ball_lens_reference.h"
 #include "render/caustics.h"
@@ -137,38 +134,31 @@ TEST(CausticPasses, TheMapIsKeptOnlyWhereALookupCanReadIt) {
   EXPECT_GT(stats_of(pane).stored, 0u);
 }
 
-struct Outcome {
-  int code;
-  std::string err;
-};
-
-Outcome run_renderer(const std::string &args) {
-  std::string err = test::temp_path("passes.err"), out = test::temp_path("passes.png");
-  std::string command = std::string(VR_RENDER_EXE) + " --module " VITREL_MODULE_PATH +
-                        " --size 32x18 --spp 2 --photons 20000 -o " + out + " " + args + " 2>" +
-                        err;
-  int status = std::system(command.c_str());
-  std::ifstream in(err);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
-          std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>())};
+// The command line on a small default scene, split at spaces.
+test::Outcome run_renderer(const std::string &args) {
+  std::vector<std::string> argv = {"--size",    "32x18", "--spp", "2",
+                                   "--photons", "20000", "-o",    test::temp_path("passes.png")};
+  std::istringstream words(args);
+  for (std::string w; words >> w;) argv.push_back(w);
+  return test::run(argv);
 }
 
 TEST(CausticPasses, TheCommandLineRendersPassesForATimeOrARange) {
   // --stats gives every pass's photons and radius.
-  Outcome three = run_renderer("-q --stats --passes 3");
+  test::Outcome three = run_renderer("-q --stats --passes 3");
   ASSERT_EQ(three.code, 0) << three.err;
   EXPECT_NE(three.err.find("pass 3: 20000 photons emitted"), std::string::npos) << three.err;
   EXPECT_NE(three.err.find("3 passes of 1 samples"), std::string::npos) << three.err;
   // A budget that the first pass crosses stops after it, and says so.
-  Outcome timed = run_renderer("--time 0.000001");
+  test::Outcome timed = run_renderer("--time 0.000001");
   ASSERT_EQ(timed.code, 0) << timed.err;
-  EXPECT_NE(timed.err.find("vitrel-render: 1 passes in"), std::string::npos) << timed.err;
+  EXPECT_NE(timed.err.find("vitrel-render: 1 pass in"), std::string::npos) << timed.err;
   // --passes caps a budget that would allow more.
-  Outcome capped = run_renderer("--time 1000 --passes 2");
+  test::Outcome capped = run_renderer("--time 1000 --passes 2");
   EXPECT_NE(capped.err.find("vitrel-render: 2 passes in"), std::string::npos) << capped.err;
   // A range must lie within the frame's passes, and a budget renders from
   // the first pass.
-  Outcome range = run_renderer("-q --passes 4 --pass-range 2,5");
+  test::Outcome range = run_renderer("-q --passes 4 --pass-range 2,5");
   EXPECT_EQ(range.code, 2);
   EXPECT_NE(range.err.find("--pass-range 2,5: expected FIRST,END with 0 <= FIRST < END <= 4"),
             std::string::npos)

@@ -80,7 +80,6 @@ Outcome run(std::vector<std::string> args) {
   if (std::find(args.begin(), args.end(), "--module") == args.end())
     args.insert(args.end(), {"--module", VITREL_MODULE_PATH});
   args.insert(args.begin(), "vitrel-render");
-  args.push_back("--quiet");
   std::vector<char *> argv;
   for (std::string &a : args) argv.push_back(a.data());
   testing::internal::CaptureStdout();

@@ -36,8 +36,8 @@ void expect_same_pixels(const Framebuffer &piece, const Framebuffer &full);
 RenderState &probe(TestScene &t, V3 origin, V3 dir);
 
 // The command line run in this process, with the module under test (unless
-// the arguments name another) and no progress bar: its exit code, and what it writes on standard
-// output and standard error.
+// the arguments name another): its exit code, and what it writes on standard
+// output and standard error (not a terminal, so no progress bar).
 struct Outcome {
   int code = -1;
   std::string out, err;

@@ -21,7 +21,7 @@ namespace {
 struct Request {
   std::string scene, output = "vitrel.png", size, crop, module, pass_range;
   int spp = 0, threads = 0, passes = 0;
-  double seconds = 0;
+  std::optional<double> seconds;    // none: no time budget
   std::optional<long long> photons; // none: as the scene says
   bool single_path = false, quiet = false, stats = false, version = false;
 };
@@ -152,10 +152,14 @@ int render(const Request &req) {
   RenderSettings settings;
   settings.region = parse_crop(req.crop, scene.camera);
   parse_pass_range(req.pass_range, scene.options.passes, &settings);
-  if (req.seconds > 0) {
+  if (req.seconds) {
+    // A budget past a billion seconds would overflow the clock's arithmetic.
+    if (!(*req.seconds > 0 && *req.seconds < 1e9))
+      throw UsageError("--time " + CLI::detail::to_string(*req.seconds) +
+                       ": expected a number of seconds above 0 and below 1e9");
     if (!req.pass_range.empty())
       throw UsageError("--time and --pass-range: a time budget renders passes from the first on");
-    settings.seconds = req.seconds;
+    settings.seconds = *req.seconds;
     // Without --passes the budget alone says when to stop; the scene's
     // passes still split the samples.
     if (req.passes == 0) settings.end_pass = kMaxPasses;
@@ -182,8 +186,9 @@ int render(const Request &req) {
 
   write_image(req.output, fb);
   if (req.stats) print_stats(stats);
-  if (req.seconds > 0 && !req.quiet)
-    std::fprintf(stderr, "vitrel-render: %d passes in %.1f s\n", stats.passes, stats.seconds);
+  if (req.seconds && !req.quiet)
+    std::fprintf(stderr, "vitrel-render: %d pass%s in %.1f s\n", stats.passes,
+                 stats.passes == 1 ? "" : "es", stats.seconds);
   return kExitOk;
 }
 
@@ -217,8 +222,7 @@ int run_cli(int argc, char **argv) {
                  "equal ranges average to the whole frame's");
   app.add_option("--time", req.seconds,
                  "Render passes until SECONDS of wall clock have passed (at most --passes when "
-                 "given); the pass that crosses the budget finishes")
-      ->check(CLI::PositiveNumber);
+                 "given); the pass that crosses the budget finishes");
   app.add_flag("--single-path", req.single_path, "Report single-path rendering to the shaders");
   app.add_option("--module", req.module, "Shader module (default: vitrel.so beside this program)");
   app.add_flag("-q,--quiet", req.quiet, "No progress bar");
