@@ -43,6 +43,34 @@ TEST(Sobol, TheFirstTwoDimensionsAreANet) {
     }
 }
 
+// Every pair of the dimensions with a generator matrix is a (t, 12, 2)-net
+// with t at most 3: each elementary box of area 2^(t - 12) holds 2^t of the
+// first 4,096 points. A polynomial that is not primitive, or a direction
+// number that is even, breaks this for its dimension (t 9 and more).
+int net_quality(int a, int b, int m) {
+  for (int t = 0; t <= m; ++t) {
+    bool holds = true;
+    for (int kx = 0; kx <= m - t && holds; ++kx) {
+      const int ky = m - t - kx;
+      std::vector<int> count(1u << (m - t), 0);
+      for (uint32_t i = 0; i < (1u << m); ++i) {
+        uint32_t x = kx == 0 ? 0 : sobol_bits(i, a) >> (32 - kx);
+        uint32_t y = ky == 0 ? 0 : sobol_bits(i, b) >> (32 - ky);
+        ++count[(x << ky) | y];
+      }
+      for (int c : count) holds = holds && c == (1 << t);
+    }
+    if (holds) return t;
+  }
+  return m;
+}
+
+TEST(Sobol, EveryPairOfDimensionsIsAGoodNet) {
+  for (int a = 0; a < kSobolDimensions; ++a)
+    for (int b = a + 1; b < kSobolDimensions; ++b)
+      EXPECT_LE(net_quality(a, b, 12), 3) << "dimensions " << a << " and " << b;
+}
+
 // The first points of each dimension come from a table and later ones from
 // the generator matrices: across the seam they are still one stratified
 // sequence, and hashing the scramble once per loop gives the same values.

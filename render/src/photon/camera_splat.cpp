@@ -14,6 +14,16 @@ double camera_focal_pixels(const RenderContext &rc) {
   return 0.5 * rc.scene->camera.height / length(rc.up);
 }
 
+namespace {
+
+// Where the camera sees `point`: its pixel coordinates in the full frame and
+// |dp/dA|, the image-plane area in square pixels per unit of surface area at
+// a surface whose normal is `normal` (unit, any side). False behind the
+// camera or for a surface seen edge-on.
+struct CameraProjection {
+  double x, y;
+  double pixels_per_area;
+};
 bool project_to_camera(const RenderContext &rc, double focal, V3 point, V3 normal,
                        CameraProjection *out) {
   V3 v = point - rc.eye;
@@ -34,6 +44,8 @@ bool project_to_camera(const RenderContext &rc, double focal, V3 point, V3 norma
   out->pixels_per_area = focal * focal * cos_x * d / (z * z * z);
   return true;
 }
+
+} // namespace
 
 void splat_to_camera(RenderState &s, Colour energy) {
   PhotonSink *sink = s.thread->photons;

@@ -13,17 +13,6 @@ namespace vr {
 // The pinhole's distance to its image plane in pixels, for rc's camera.
 double camera_focal_pixels(const RenderContext &rc);
 
-// Where the camera sees `point`: its pixel coordinates in the full frame and
-// |dp/dA|, the image-plane area in square pixels per unit of surface area at
-// a surface whose normal is `normal` (unit, any side). False behind the
-// camera or for a surface seen edge-on.
-struct CameraProjection {
-  double x, y;
-  double pixels_per_area;
-};
-bool project_to_camera(const RenderContext &rc, double focal, V3 point, V3 normal,
-                       CameraProjection *out);
-
 // Splats the photon of flux `energy` that has just landed on the diffuse
 // state s into its thread's sink, when the camera sees s's point directly
 // from the side the photon arrived on within the sink's region: the pixel

@@ -24,22 +24,27 @@ bool straight_from_light(const RenderState &s) {
   return h->ray_type == VITREL_RAY_PHOTON_FROM_LIGHT;
 }
 
+namespace {
+
+// The diffuse material's photon shader.
 void shade_diffuse_photon(RenderState &s, Colour energy) {
   if (straight_from_light(s)) return;
   store_photon(s, energy);
   splat_to_camera(s, energy);
 }
 
+// The photon shader of a filled photon hit; answers the photon shader's result.
 bool shade_photon_hit(RenderState &s, Colour energy) {
   const RenderContext &rc = *s.thread->rc;
   Object &o = const_cast<Object &>(rc.scene->objects[s.object]);
   if (!lit_by(o, light_of_path(s))) return true;
-  if (o.material.kind == MaterialKind::Glass) {
+  if (o.material.kind == MaterialKind::Glass)
     return rc.module->shade_photon(&energy, &s.host, glass_params(o.material.glass)) != 0;
-  }
   shade_diffuse_photon(s, energy);
   return true;
 }
+
+} // namespace
 
 bool continue_photon(RenderState &from, int32_t ray_type, Colour energy, V3 dir) {
   // The light's own state is depth 0 and the n-th hit depth n, so a photon

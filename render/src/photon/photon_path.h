@@ -15,19 +15,14 @@ namespace vr {
 // hits nothing, goes no further (false).
 bool continue_photon(RenderState &from, int32_t ray_type, Colour energy, V3 dir);
 
-// The photon shader of a filled photon hit: glass runs the module's
-// vitrel_photon with the energy; the renderer's diffuse material runs
-// shade_diffuse_photon. A surface that the photon's light does not
-// illuminate absorbs it: a light throws no caustic through an object it
-// does not light, nor onto one. Answers the photon shader's result.
-bool shade_photon_hit(RenderState &s, Colour energy);
-
-// The diffuse material's photon shader: stores a caustic photon, one that
+// What a photon hit does: glass runs the module's vitrel_photon with the
+// energy; the renderer's diffuse material stores a caustic photon, one that
 // has been through or off glass since it left its light, splats it to the
 // camera where the camera sees it directly, and absorbs every photon (light
 // that reaches a diffuse surface straight from a light is the light loop's,
-// and the map holds caustics only).
-void shade_diffuse_photon(RenderState &s, Colour energy);
+// and the map holds caustics only). A surface that the photon's light does
+// not illuminate absorbs it: a light throws no caustic through an object it
+// does not light, nor onto one.
 
 // Whether the photon that reached s came straight from its light: the hit's
 // own ray type, past any photon passing through transparency, is that of a

@@ -60,13 +60,17 @@ bool map_needed(const RenderContext &rc, const Region &region) {
   return false;
 }
 
-} // namespace
-
+// The first pass's kernel radius: the scene's caustic_radius when it gives
+// one, else the radius of a disc that would hold `caustic_neighbours` of a
+// pass's photons if they were spread evenly over the area of the glass as
+// the lights see it (where the glass focuses light the disc holds many more).
 double first_caustic_radius(const EmissionPlan &plan, const Options &options) {
   if (options.caustic_radius > 0) return options.caustic_radius;
   if (plan.photons == 0) return 1;
   return std::sqrt(options.caustic_neighbours * target_area(plan) / (kPi * plan.photons));
 }
+
+} // namespace
 
 double pass_radius(double first, uint32_t pass) {
   double r2 = first * first;

@@ -36,12 +36,6 @@ struct CausticStats {
 // photons a pass's estimate held before (Knaus and Zwicker's alpha).
 constexpr double kRadiusAlpha = 2.0 / 3;
 
-// The first pass's kernel radius: the scene's caustic_radius when it gives
-// one, else the radius of a disc that would hold `caustic_neighbours` of a
-// pass's photons if they were spread evenly over the area of the glass as
-// the lights see it (where the glass focuses light the disc holds many more).
-double first_caustic_radius(const EmissionPlan &plan, const Options &options);
-
 // The kernel radius of pass `pass` (0 first): r_(i+1)^2 = r_i^2 (i + alpha) /
 // (i + 1) for the i-th pass, so that the radius, and with it the blur,
 // shrinks toward zero while each pass's estimate keeps enough photons for

@@ -21,6 +21,23 @@ V3 camera_ray(const RenderContext &rc, double x, double y) {
   return normalize(rc.forward + rc.right * ndc_x + rc.up * ndc_y);
 }
 
+// Adds the values of samples first .. first + count - 1 of pixel (x, y) to
+// sum (r, g, b, a).
+void add_pixel_samples(ThreadContext &tc, int x, int y, int first, int count, double sum[4]) {
+  const RenderContext &rc = *tc.rc;
+  uint64_t pixel_seed = hash_combine(mix64(static_cast<uint64_t>(x)), static_cast<uint64_t>(y));
+  uint32_t scramble_x = sobol_scramble(pixel_seed, 0), scramble_y = sobol_scramble(pixel_seed, 1);
+  for (int i = first; i < first + count; ++i) {
+    double jx = scrambled_sobol_point(static_cast<uint32_t>(i), 0, scramble_x);
+    double jy = scrambled_sobol_point(static_cast<uint32_t>(i), 1, scramble_y);
+    Colour c;
+    trace_camera(tc, camera_ray(rc, x + jx, y + jy), hash_combine(pixel_seed, uint64_t(i) + 1), &c);
+    const float v[4] = {c.r, c.g, c.b, c.a};
+    // A sample that is not a number would spoil the whole pixel; it counts as black.
+    for (int k = 0; k < 4; ++k) sum[k] += std::isfinite(v[k]) ? v[k] : 0;
+  }
+}
+
 // Adds the average of the pass's samples of every pixel of one tile to the
 // picture.
 void render_tile(ThreadContext &tc, Framebuffer &fb, int tile, int first, int count) {
@@ -78,21 +95,6 @@ void make_render_context(const Scene &scene, const Accel &accel, const ShaderMod
 
 int samples_per_pass(int samples, int passes) {
   return passes > 1 ? std::max(1, (samples + passes - 1) / passes) : samples;
-}
-
-void add_pixel_samples(ThreadContext &tc, int x, int y, int first, int count, double sum[4]) {
-  const RenderContext &rc = *tc.rc;
-  uint64_t pixel_seed = hash_combine(mix64(static_cast<uint64_t>(x)), static_cast<uint64_t>(y));
-  uint32_t scramble_x = sobol_scramble(pixel_seed, 0), scramble_y = sobol_scramble(pixel_seed, 1);
-  for (int i = first; i < first + count; ++i) {
-    double jx = scrambled_sobol_point(static_cast<uint32_t>(i), 0, scramble_x);
-    double jy = scrambled_sobol_point(static_cast<uint32_t>(i), 1, scramble_y);
-    Colour c;
-    trace_camera(tc, camera_ray(rc, x + jx, y + jy), hash_combine(pixel_seed, uint64_t(i) + 1), &c);
-    const float v[4] = {c.r, c.g, c.b, c.a};
-    // A sample that is not a number would spoil the whole pixel; it counts as black.
-    for (int k = 0; k < 4; ++k) sum[k] += std::isfinite(v[k]) ? v[k] : 0;
-  }
 }
 
 Colour render_pixel(ThreadContext &tc, int x, int y) {

@@ -56,10 +56,6 @@ int samples_per_pass(int samples, int passes);
 Framebuffer render_image(const RenderContext &rc, const RenderSettings &settings,
                          RenderStats *stats);
 
-// Adds the values of samples first .. first + count - 1 of pixel (x, y) to
-// sum (r, g, b, a).
-void add_pixel_samples(ThreadContext &tc, int x, int y, int first, int count, double sum[4]);
-
 // The colour of one pixel: the average of all its samples.
 Colour render_pixel(ThreadContext &tc, int x, int y);
 
