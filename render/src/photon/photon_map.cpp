@@ -50,8 +50,9 @@ uint64_t spread_bits(uint64_t v) {
 uint32_t slot_of(Cell c, size_t slots) {
   uint64_t inner = spread_bits(uint64_t(c.x) & 3) | spread_bits(uint64_t(c.y) & 3) << 1 |
                    spread_bits(uint64_t(c.z) & 3) << 2;
-  uint64_t block =
-      hash_combine(hash_combine(mix64(uint64_t(c.x >> 2)), uint64_t(c.y >> 2)), uint64_t(c.z >> 2));
+  uint64_t block = mix64(uint64_t(c.x >> 2) * 0x9e3779b97f4a7c15ull ^
+                         uint64_t(c.y >> 2) * 0xc2b2ae3d27d4eb4full ^
+                         uint64_t(c.z >> 2) * 0x165667b19e3779f9ull);
   return static_cast<uint32_t>((block << 6 | inner) & (slots - 1));
 }
 
@@ -136,6 +137,7 @@ void build_caustic_map(std::vector<StoredPhoton> stored, double radius, CausticM
   *map = CausticMap{};
   if (stored.empty() || !(radius > 0)) return;
   std::vector<MapRecord> photons = merge_photons(stored, radius / kMergeCells);
+  const size_t stored_count = stored.size();
   std::vector<StoredPhoton>().swap(stored);
   if (photons.empty()) return;
   map->radius = static_cast<float>(radius);
@@ -146,10 +148,12 @@ void build_caustic_map(std::vector<StoredPhoton> stored, double radius, CausticM
       lo = std::min(lo, p.position[a]), hi = std::max(hi, p.position[a]);
     map->origin[a] = lo, map->top[a] = hi;
   }
-  // A power of two at least the photon count: most cells then have a slot
-  // of their own.
+  // A power of two of four slots a record, so that a lookup's cells seldom
+  // share their slots with other cells' records, but no more than one a
+  // stored photon, which the memory budget holds: merging leaves far fewer
+  // records than photons wherever the caustic is bright.
   size_t slots = 64;
-  while (slots < photons.size()) slots <<= 1;
+  while (slots < 4 * photons.size() && slots < stored_count) slots <<= 1;
   std::vector<uint32_t> slot(photons.size());
   std::vector<uint32_t> starts(slots + 1, 0);
   for (size_t i = 0; i < photons.size(); ++i) {
@@ -181,29 +185,37 @@ Colour caustic_estimate(const CausticMap &map, V3 point, V3 normal) {
   b = {std::min(b.x, top.x), std::min(b.y, top.y), std::min(b.z, top.z)};
   size_t slots = map.starts.size() - 1;
   // The disc spans at most two cells per axis; a slot reached twice (two
-  // cells sharing it) must be read once.
-  uint32_t seen[8];
+  // cells sharing it) must be read once. The slots' ranges are read first,
+  // and their first records fetched, all before any is summed: the lookups'
+  // time is spent waiting on memory, and this way the waits overlap.
+  uint32_t seen[8], first[8], end[8];
   int n_seen = 0;
-  double sum[3] = {0, 0, 0};
   for (int64_t z = a.z; z <= b.z; ++z)
     for (int64_t y = a.y; y <= b.y; ++y)
       for (int64_t x = a.x; x <= b.x; ++x) {
         uint32_t s = slot_of({x, y, z}, slots);
         if (std::find(seen, seen + n_seen, s) != seen + n_seen) continue;
         seen[n_seen++] = s;
-        for (uint32_t i = map.starts[s]; i < map.starts[s + 1]; ++i) {
-          const MapRecord &p = map.photons[i];
-          double dx = p.position[0] - q[0], dy = p.position[1] - q[1], dz = p.position[2] - q[2];
-          double d2 = dx * dx + dy * dy + dz * dz;
-          if (!(d2 < r2)) continue;
-          // On a surface facing the same way, from the front.
-          if (p.normal[0] * normal.x + p.normal[1] * normal.y + p.normal[2] * normal.z <
-              kSameSurfaceCos)
-            continue;
-          double w = 1 - d2 / r2;
-          sum[0] += w * p.energy[0], sum[1] += w * p.energy[1], sum[2] += w * p.energy[2];
-        }
       }
+  for (int k = 0; k < n_seen; ++k) {
+    first[k] = map.starts[seen[k]];
+    end[k] = map.starts[seen[k] + 1];
+    __builtin_prefetch(map.photons.data() + first[k]);
+  }
+  double sum[3] = {0, 0, 0};
+  for (int k = 0; k < n_seen; ++k)
+    for (uint32_t i = first[k]; i < end[k]; ++i) {
+      const MapRecord &p = map.photons[i];
+      double dx = p.position[0] - q[0], dy = p.position[1] - q[1], dz = p.position[2] - q[2];
+      double d2 = dx * dx + dy * dy + dz * dz;
+      if (!(d2 < r2)) continue;
+      // On a surface facing the same way, from the front.
+      if (p.normal[0] * normal.x + p.normal[1] * normal.y + p.normal[2] * normal.z <
+          kSameSurfaceCos)
+        continue;
+      double w = 1 - d2 / r2;
+      sum[0] += w * p.energy[0], sum[1] += w * p.energy[1], sum[2] += w * p.energy[2];
+    }
   // Normalised Epanechnikov kernel, 2 / (pi r^2), and the 1 / pi that turns
   // irradiance into radiance per unit albedo.
   double k = 2 / (kPi * r2) * kInvPi;
