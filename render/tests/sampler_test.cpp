@@ -71,21 +71,50 @@ TEST(Sobol, EveryPairOfDimensionsIsAGoodNet) {
       EXPECT_LE(net_quality(a, b, 12), 3) << "dimensions " << a << " and " << b;
 }
 
-// The first points of each dimension come from a table and later ones from
-// the generator matrices: across the seam they are still one stratified
-// sequence, and hashing the scramble once per loop gives the same values.
-TEST(Sobol, TabulatedAndComputedPointsAreOneSequence) {
+// A point's bits come from one table per byte of its index: every aligned
+// run of 2^m points is stratified, whichever bytes its indices use (the
+// photons' indices run to millions), and hashing the scramble once per loop
+// gives the same values.
+TEST(Sobol, EveryByteOfTheIndexGivesOneSequence) {
   const int m = 10;
   const uint64_t seed = 2024;
-  for (int d = 0; d < kSobolDimensions; ++d) {
-    std::vector<int> hits(1u << m, 0);
-    uint32_t scramble = sobol_scramble(seed, d);
-    for (uint32_t i = 0; i < (1u << m); ++i) {
-      double v = scrambled_sobol(i, d, seed);
-      ASSERT_EQ(v, scrambled_sobol_point(i, d, scramble)) << "dimension " << d << ", point " << i;
-      ++hits[static_cast<size_t>(v * (1u << m))];
+  for (uint32_t start : {0u, 5u << 20, (3u << 24) | (7u << 16) | (1u << 10), 0xfffffc00u})
+    for (int d = 0; d < kSobolDimensions; ++d) {
+      std::vector<int> hits(1u << m, 0);
+      uint32_t scramble = sobol_scramble(seed, d);
+      for (uint32_t k = 0; k < (1u << m); ++k) {
+        const uint32_t i = start + k;
+        double v = scrambled_sobol(i, d, seed);
+        ASSERT_EQ(v, scrambled_sobol_point(i, d, scramble)) << "dimension " << d << ", point " << i;
+        ++hits[static_cast<size_t>(v * (1u << m))];
+      }
+      for (int h : hits) ASSERT_EQ(h, 1) << "dimension " << d << ", points from " << start;
     }
-    for (int h : hits) ASSERT_EQ(h, 1) << "dimension " << d;
+}
+
+// Scrambling keeps the sequence's nesting: two points whose plain bits agree
+// to the k-th and part at the next (sobol_bits, worked out bit by bit from
+// the generator matrix) agree to the k-th bit scrambled and part at the next.
+// It ties the scrambled points, from their byte tables, to the matrices for
+// indices across all four bytes.
+TEST(Sobol, ScramblingKeepsEveryIndexsPlainNesting) {
+  uint64_t state = 12345;
+  auto next_index = [&state] {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<uint32_t>(state >> 32);
+  };
+  for (int d = 0; d < kSobolDimensions; ++d) {
+    const uint32_t scramble = sobol_scramble(77, d);
+    for (int n = 0; n < 2000; ++n) {
+      const uint32_t i = next_index(), j = next_index();
+      const uint32_t plain = sobol_bits(i, d) ^ sobol_bits(j, d);
+      const uint32_t scrambled =
+          static_cast<uint32_t>(scrambled_sobol_point(i, d, scramble) * 4294967296.0) ^
+          static_cast<uint32_t>(scrambled_sobol_point(j, d, scramble) * 4294967296.0);
+      if (plain == 0) continue;
+      ASSERT_EQ(__builtin_clz(scrambled), __builtin_clz(plain))
+          << "dimension " << d << ", points " << i << " and " << j;
+    }
   }
 }
 

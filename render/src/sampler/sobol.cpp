@@ -17,8 +17,8 @@ struct Polynomial {
   uint32_t m[5];
 };
 constexpr Polynomial kPolynomials[kSobolDimensions - 1] = {
-    {1, 0, {1, 0, 0, 0, 0}}, {2, 1, {1, 3, 0, 0, 0}},  {3, 1, {1, 3, 1, 0, 0}},
-    {3, 2, {1, 1, 1, 0, 0}}, {4, 1, {1, 1, 3, 3, 0}},  {4, 4, {1, 3, 5, 13, 0}},
+    {1, 0, {1, 0, 0, 0, 0}},  {2, 1, {1, 3, 0, 0, 0}}, {3, 1, {1, 3, 1, 0, 0}},
+    {3, 2, {1, 1, 1, 0, 0}},  {4, 1, {1, 1, 3, 3, 0}}, {4, 4, {1, 3, 5, 13, 0}},
     {5, 2, {1, 1, 5, 5, 17}},
 };
 
@@ -56,25 +56,29 @@ uint32_t multiply(const Matrix &v, uint32_t index) {
   return x;
 }
 
-// Pixel, light and gather loops ask for the first few points of a sequence
-// over and over; their reversed bits come from a table, not a bit loop whose
-// branches follow the index.
-constexpr uint32_t kTabulatedPoints = 256;
+// A point's reversed bits come from four tables, one for each byte of its
+// index (the product with the reversed matrix is the XOR of the bytes'
+// products), not from a bit loop whose branches follow the index: the
+// photons' indices run to millions, and the pixel, light and gather loops
+// ask for the first points over and over.
+using ByteProducts = std::array<std::array<uint32_t, 256>, 4>;
 
-// The matrices twice: as they are, and with every column bit-reversed, which
-// is the order the scrambling works in; and the first points, reversed.
+// The matrices as they are, and the byte tables of their bit-reversed
+// columns, which is the order the scrambling works in.
 struct Matrices {
-  std::array<Matrix, kSobolDimensions> plain, reversed;
-  std::array<std::array<uint32_t, kTabulatedPoints>, kSobolDimensions> first_reversed;
+  std::array<Matrix, kSobolDimensions> plain;
+  std::array<ByteProducts, kSobolDimensions> reversed_bytes;
 };
 
 Matrices make_matrices() {
   Matrices all{};
   for (int d = 0; d < kSobolDimensions; ++d) {
     all.plain[d] = direction_numbers(d);
-    for (int k = 0; k < 32; ++k) all.reversed[d][k] = reverse_bits(all.plain[d][k]);
-    for (uint32_t i = 0; i < kTabulatedPoints; ++i)
-      all.first_reversed[d][i] = multiply(all.reversed[d], i);
+    Matrix reversed;
+    for (int k = 0; k < 32; ++k) reversed[k] = reverse_bits(all.plain[d][k]);
+    for (int byte = 0; byte < 4; ++byte)
+      for (uint32_t b = 0; b < 256; ++b)
+        all.reversed_bytes[d][byte][b] = multiply(reversed, b << (8 * byte));
   }
   return all;
 }
@@ -122,8 +126,9 @@ double scrambled_sobol_point(uint32_t index, int dimension, uint32_t scramble) {
   // Only the dimensions with a generator matrix have a table row; callers
   // past them go through scrambled_sobol, which hashes instead.
   assert(dimension >= 0 && dimension < kSobolDimensions);
-  uint32_t reversed = index < kTabulatedPoints ? kMatrices.first_reversed[dimension][index]
-                                               : multiply(kMatrices.reversed[dimension], index);
+  const ByteProducts &t = kMatrices.reversed_bytes[dimension];
+  uint32_t reversed = t[0][index & 0xff] ^ t[1][(index >> 8) & 0xff] ^ t[2][(index >> 16) & 0xff] ^
+                      t[3][index >> 24];
   return unit_from_bits(reverse_bits(laine_karras(reversed, scramble)));
 }
 
