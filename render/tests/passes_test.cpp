@@ -148,7 +148,7 @@ TEST(CausticPasses, TheCommandLineRendersPassesForATimeOrARange) {
   test::Outcome three = run_renderer("-q --stats --passes 3");
   ASSERT_EQ(three.code, 0) << three.err;
   EXPECT_NE(three.err.find("pass 3: 20000 photons emitted"), std::string::npos) << three.err;
-  EXPECT_NE(three.err.find("3 passes of 1 samples"), std::string::npos) << three.err;
+  EXPECT_NE(three.err.find("3 passes of 1 sample,"), std::string::npos) << three.err;
   // A budget that the first pass crosses stops after it, and says so.
   test::Outcome timed = run_renderer("--time 0.000001");
   ASSERT_EQ(timed.code, 0) << timed.err;

@@ -118,11 +118,13 @@ void print_stats(const RenderStats &stats) {
                  c.map_seconds, c.map_bytes / 1e6,
                  c.stored > 0 ? double(c.map_bytes) * c.passes.size() / c.stored : 0.0,
                  static_cast<ull>(stats.estimates));
+  auto plural = [](long long n) { return n == 1 ? "" : "s"; };
   std::fprintf(stderr,
-               "%.2f s, %d threads, %d passes of %d samples, image %.2f s, %llu rays, "
+               "%.2f s, %d thread%s, %d pass%s of %d sample%s, image %.2f s, %llu rays, "
                "%.0f rays/s/core\n",
-               stats.seconds, stats.threads, stats.passes, stats.samples_per_pass,
-               stats.image_seconds, static_cast<ull>(stats.rays),
+               stats.seconds, stats.threads, plural(stats.threads), stats.passes,
+               stats.passes == 1 ? "" : "es", stats.samples_per_pass,
+               plural(stats.samples_per_pass), stats.image_seconds, static_cast<ull>(stats.rays),
                stats.rays / stats.image_seconds / stats.threads);
 }
 
