@@ -333,18 +333,9 @@ TEST(CausticDeterminism, ThePhotonMapIsTheSameForAnyThreadCount) {
             0);
 }
 
-// A crystal and a tinted ball on a floor under a point light: caustics that
-// differ from pixel to pixel.
 std::string caustic_scene() {
-  return R"({"camera": {"position": [0, 2.5, 4], "target": [0, 0.3, 0], "resolution": [24, 14]},
-      "options": {"samples": 2, "gather_rays": 2, "caustic_photons": 40000, "caustic_neighbours": 16},
-      "environment": {"type": "constant", "color": [0.1, 0.1, 0.1]},
-      "lights": [{"type": "point", "position": [-2, 4, 1], "intensity": 60}],
-      "objects": [{"shape": "quad", "size": [10, 10]},
-                  {"shape": "sphere", "radius": 0.5, "transform": {"translate": [-0.6, 0.5, 0]},
-                   "material": {"type": "glass", "preset": "tinted"}},
-                  {"shape": "box", "size": [0.4, 1, 0.4], "transform": {"translate": [0.7, 0.5, 0]},
-                   "material": {"type": "glass", "preset": "crystal"}}]})";
+  return test::ball_and_crystal(
+      R"({"samples": 2, "gather_rays": 2, "caustic_photons": 40000, "caustic_neighbours": 16})");
 }
 
 TEST(CausticDeterminism, OneAndTwoThreadsGiveTheSameImage) {

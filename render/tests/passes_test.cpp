@@ -17,21 +17,12 @@ using test::expect_same_pixels;
 using test::make_scene;
 using test::TestScene;
 
-// A tinted ball and a crystal on a floor under a point light, seen directly
-// and through each other, with gather: every kind of caustic lookup, and
-// splats smoothed over discs that reach across crops.
+// Every kind of caustic lookup, with gather, and splats smoothed over discs
+// that reach across crops.
 std::string scene(int passes) {
-  return R"({"camera": {"position": [0, 2.5, 4], "target": [0, 0.3, 0], "resolution": [24, 14]},
-      "options": {"samples": 4, "gather_rays": 2, "caustic_photons": 20000,
-                  "caustic_smoothing": 64, "passes": )" +
-         std::to_string(passes) + R"(},
-      "environment": {"type": "constant", "color": [0.1, 0.1, 0.1]},
-      "lights": [{"type": "point", "position": [-2, 4, 1], "intensity": 60}],
-      "objects": [{"shape": "quad", "size": [10, 10]},
-                  {"shape": "sphere", "radius": 0.5, "transform": {"translate": [-0.6, 0.5, 0]},
-                   "material": {"type": "glass", "preset": "tinted"}},
-                  {"shape": "box", "size": [0.4, 1, 0.4], "transform": {"translate": [0.7, 0.5, 0]},
-                   "material": {"type": "glass", "preset": "crystal"}}]})";
+  return test::ball_and_crystal(R"({"samples": 4, "gather_rays": 2, "caustic_photons": 20000,
+      "caustic_smoothing": 64, "passes": )" +
+                                std::to_string(passes) + "}");
 }
 
 Framebuffer render(TestScene &t, int threads, Region region, int first = 0, int end = 0,

@@ -17,6 +17,19 @@ const ShaderModule &module() {
   return m;
 }
 
+std::string ball_and_crystal(const std::string &options) {
+  return R"({"camera": {"position": [0, 2.5, 4], "target": [0, 0.3, 0], "resolution": [24, 14]},
+      "options": )" +
+         options + R"(,
+      "environment": {"type": "constant", "color": [0.1, 0.1, 0.1]},
+      "lights": [{"type": "point", "position": [-2, 4, 1], "intensity": 60}],
+      "objects": [{"shape": "quad", "size": [10, 10]},
+                  {"shape": "sphere", "radius": 0.5, "transform": {"translate": [-0.6, 0.5, 0]},
+                   "material": {"type": "glass", "preset": "tinted"}},
+                  {"shape": "box", "size": [0.4, 1, 0.4], "transform": {"translate": [0.7, 0.5, 0]},
+                   "material": {"type": "glass", "preset": "crystal"}}]})";
+}
+
 std::unique_ptr<TestScene> make_scene(const std::string &json, bool single_path) {
   auto t = std::make_unique<TestScene>();
   t->scene = load_scene_text(json, "test.json", VR_TEST_DATA);

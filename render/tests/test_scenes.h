@@ -26,6 +26,11 @@ struct TestScene {
 };
 std::unique_ptr<TestScene> make_scene(const std::string &json, bool single_path = false);
 
+// A tinted ball and a crystal on a floor under a point light, 24 x 14 pixels,
+// seen directly and through each other: caustics that differ from pixel to
+// pixel, of every kind. `options` is the scene's options object.
+std::string ball_and_crystal(const std::string &options);
+
 Framebuffer render_full(TestScene &t, int threads = 1);
 // r, g, b, a of pixel (x, y).
 Colour pixel(const Framebuffer &fb, int x, int y);
